@@ -77,13 +77,13 @@ bool DeviceLocator::Resolve(std::uint32_t letterIndex) {
         return false;
     }
     std::array<wchar_t, kTargetChars> buffer{};
-    const std::size_t stored = storage.QueryDosDevice(driveName, buffer);
+    const std::size_t stored = storage.QueryDosTargets(driveName, buffer);
     const auto targetName =
         TerminatedText(std::span(buffer).first(std::min(stored, buffer.size())));
     if (!targetName) {
         return false;
     }
-    const Guid* chosen = InterfaceClassFor(storage.GetDriveType(driveName + L"\\"), *targetName);
+    const Guid* chosen = InterfaceClassFor(storage.DriveTypeOf(driveName + L"\\"), *targetName);
     if (chosen == nullptr) {
         return false;
     }

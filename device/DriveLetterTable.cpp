@@ -21,7 +21,7 @@ void DriveLetterTable::Rebuild() {
     }
     std::array<wchar_t, kMappingChars> buffer{};
     for (std::uint32_t i = 0; i < kDriveLetterCount; ++i) {
-        const std::size_t stored = storage.QueryDosDevice(DriveNameOf(i), buffer);
+        const std::size_t stored = storage.QueryDosTargets(DriveNameOf(i), buffer);
         // Only the first name of the list counts; the stored count bounds what is read.
         const auto name = TerminatedText(std::span(buffer).first(std::min(stored, buffer.size())));
         slots[i] = name.value_or(std::wstring());

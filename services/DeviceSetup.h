@@ -35,7 +35,6 @@ inline constexpr ConfigRet InvalidDevNode = 0x05;
 inline constexpr ConfigRet NoSuchValue = 0x25;
 inline constexpr ConfigRet BufferSmall = 0x1A;
 inline constexpr ConfigRet RemoveVetoed = 0x17;
-inline constexpr ConfigRet CallNotImplemented = 0x34;
 } // namespace Cr
 
 // PNP_VETO_TYPE values that the logic and the tests name.

@@ -41,10 +41,10 @@ public:
     // QueryDosDeviceW: the targets of a DOS device name as a list of terminated names followed by
     // one more terminator, written into buffer (its size is the size passed). Returns the number of
     // characters stored, 0 on failure, also when the list does not fit.
-    virtual std::size_t QueryDosDevice(std::wstring_view dosName, std::span<wchar_t> buffer) = 0;
+    virtual std::size_t QueryDosTargets(std::wstring_view dosName, std::span<wchar_t> buffer) = 0;
 
     // GetDriveTypeW of a root path such as "E:\".
-    virtual std::uint32_t GetDriveType(std::wstring_view rootPath) = 0;
+    virtual std::uint32_t DriveTypeOf(std::wstring_view rootPath) = 0;
 
     // CreateFileW with the given access, sharing read and write, OPEN_EXISTING, no flags, no
     // security attributes and no template. Nothing when the open fails.

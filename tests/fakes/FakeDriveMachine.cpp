@@ -54,8 +54,9 @@ std::size_t FakeDriveMachine::CallCount(std::wstring_view prefix) const {
         }));
 }
 
-std::size_t FakeDriveMachine::QueryDosDevice(std::wstring_view dosName, std::span<wchar_t> buffer) {
-    callLog.push_back(L"QueryDosDevice " + std::wstring(dosName) + L" " + Number(buffer.size()));
+std::size_t FakeDriveMachine::QueryDosTargets(std::wstring_view dosName,
+                                              std::span<wchar_t> buffer) {
+    callLog.push_back(L"QueryDosTargets " + std::wstring(dosName) + L" " + Number(buffer.size()));
     if (dosName.size() != 2 || dosName[1] != L':') {
         return 0;
     }
@@ -81,8 +82,8 @@ std::size_t FakeDriveMachine::QueryDosDevice(std::wstring_view dosName, std::spa
     return at;
 }
 
-std::uint32_t FakeDriveMachine::GetDriveType(std::wstring_view rootPath) {
-    callLog.push_back(L"GetDriveType " + std::wstring(rootPath));
+std::uint32_t FakeDriveMachine::DriveTypeOf(std::wstring_view rootPath) {
+    callLog.push_back(L"DriveTypeOf " + std::wstring(rootPath));
     if (rootPath.size() != 3 || rootPath.substr(1) != L":\\") {
         return DriveType::NoRootDirectory;
     }

@@ -76,8 +76,8 @@ public:
     std::size_t CallCount(std::wstring_view prefix) const;
 
     // StorageControl
-    std::size_t QueryDosDevice(std::wstring_view dosName, std::span<wchar_t> buffer) override;
-    std::uint32_t GetDriveType(std::wstring_view rootPath) override;
+    std::size_t QueryDosTargets(std::wstring_view dosName, std::span<wchar_t> buffer) override;
+    std::uint32_t DriveTypeOf(std::wstring_view rootPath) override;
     std::optional<FileToken> OpenFile(std::wstring_view path, FileAccess access) override;
     std::optional<StorageDeviceNumber> GetDeviceNumber(FileToken file) override;
     bool LockVolume(FileToken file) override;

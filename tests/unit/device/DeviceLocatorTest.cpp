@@ -111,8 +111,8 @@ TEST_P(ResolveTest, ChoosesTheClassByDriveTypeAndFindsTheDevice) {
     EXPECT_EQ(machine.CallCount(L"GetPresentInterfaces"), c.interfaceClass != nullptr ? 1u : 0u);
     EXPECT_EQ(locator.RequiredStatus(), kDnDisableable);
     if (c.interfaceClass != nullptr) {
-        EXPECT_EQ(machine.CallCount(L"QueryDosDevice E: 260"), 1u);
-        EXPECT_EQ(machine.CallCount(L"GetDriveType E:\\"), 1u);
+        EXPECT_EQ(machine.CallCount(L"QueryDosTargets E: 260"), 1u);
+        EXPECT_EQ(machine.CallCount(L"DriveTypeOf E:\\"), 1u);
     }
 }
 

@@ -29,9 +29,9 @@ TEST_F(DriveLetterTableTest, RebuildKeepsTheFirstTargetOfEachMappedLetterAndEmpt
     EXPECT_EQ(table.DeviceNameOf(L'M'), std::wstring(4094, L'm'));
     EXPECT_EQ(table.DeviceNameOf(L'N'), L"");
     EXPECT_EQ(table.DeviceNameOf(L'B'), L"");
-    EXPECT_EQ(machine.CallCount(L"QueryDosDevice"), 26u);
-    EXPECT_EQ(machine.CallCount(L"QueryDosDevice A: 4096"), 1u);
-    EXPECT_EQ(machine.CallCount(L"QueryDosDevice Z: 4096"), 1u);
+    EXPECT_EQ(machine.CallCount(L"QueryDosTargets"), 26u);
+    EXPECT_EQ(machine.CallCount(L"QueryDosTargets A: 4096"), 1u);
+    EXPECT_EQ(machine.CallCount(L"QueryDosTargets Z: 4096"), 1u);
 }
 
 TEST_F(DriveLetterTableTest, ALetterThatLosesItsMappingIsEmptyAfterTheNextRebuild) {
