@@ -3,7 +3,6 @@
 #include "services/StorageControl.h"
 
 #include <optional>
-#include <utility>
 
 namespace velmora {
 
@@ -12,26 +11,20 @@ namespace velmora {
 class ScopedFile {
 public:
     ScopedFile(StorageControl& storage, std::optional<FileToken> token)
-        : storage(&storage), token(token) {}
-    ~ScopedFile() { Close(); }
-    ScopedFile(ScopedFile&& other) noexcept
-        : storage(other.storage), token(std::exchange(other.token, std::nullopt)) {}
-    ScopedFile& operator=(ScopedFile&&) = delete;
+        : storage(storage), token(token) {}
+    ~ScopedFile() {
+        if (token) {
+            storage.CloseFile(*token);
+        }
+    }
     ScopedFile(const ScopedFile&) = delete;
     ScopedFile& operator=(const ScopedFile&) = delete;
 
     bool IsOpen() const { return token.has_value(); }
     FileToken Get() const { return *token; }
 
-    void Close() {
-        if (token) {
-            storage->CloseFile(*token);
-            token.reset();
-        }
-    }
-
 private:
-    StorageControl* storage;
+    StorageControl& storage;
     std::optional<FileToken> token;
 };
 

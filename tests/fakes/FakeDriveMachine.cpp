@@ -1,5 +1,7 @@
 #include "tests/fakes/FakeDriveMachine.h"
 
+#include "device/DriveName.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -35,7 +37,7 @@ FakeDriveMachine::Volume& FakeDriveMachine::AddDrive(wchar_t letter, std::wstrin
                                                      std::uint32_t driveType,
                                                      std::optional<std::uint32_t> deviceNumber) {
     drives[letter] = Drive{{std::move(target)}, driveType};
-    Volume& volume = volumes[std::wstring(L"\\\\.\\") + letter + L":"];
+    Volume& volume = volumes[VolumePathOf(static_cast<std::uint32_t>(letter - L'A'))];
     volume.deviceNumber = deviceNumber;
     return volume;
 }
