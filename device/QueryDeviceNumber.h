@@ -8,7 +8,7 @@
 namespace velmora {
 
 // The DeviceNumber of the storage device behind a path (a volume or a device interface path) as a
-// signed value, or -1 when the path cannot be opened or does not answer the request (Part 3.1).
+// signed value, or -1 when the path cannot be opened or does not answer the request.
 std::int32_t QueryDeviceNumber(StorageControl& storage, std::wstring_view path);
 
 } // namespace velmora

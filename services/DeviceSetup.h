@@ -65,8 +65,8 @@ struct DeviceInterfaceDetail {
     DevInst devInst = 0;
 };
 
-// Device installation (SetupDi...) and configuration manager (CM_...) calls, Parts 3.1 and 3.2.
-// The caller owns every buffer and presets every in-out value, as the Parts say.
+// Device installation (SetupDi...) and configuration manager (CM_...) calls for finding a drive's
+// device and ejecting it. The caller owns every buffer and presets every in-out value.
 class DeviceSetup {
 public:
     // SetupDiGetClassDevsW(class, no enumerator, no window, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE).

@@ -33,9 +33,9 @@ struct StorageDeviceNumber {
     std::uint32_t partitionNumber = 0;
 };
 
-// Storage and volume control (Parts 3.1, 3.2): DOS device names, drive types, opening volumes and
+// Storage and volume control: DOS device names, drive types, opening volumes and
 // device paths, and the three control requests the program sends to them. Buffers are the caller's,
-// so the sizes the Parts fix are decided where the logic is.
+// so the buffer sizes are decided where the logic is.
 class StorageControl {
 public:
     // QueryDosDeviceW: the targets of a DOS device name as a list of terminated names followed by
