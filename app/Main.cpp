@@ -1,0 +1,28 @@
+#include "app/LoopRegistry.h"
+#include "app/RunMainWindow.h"
+#include "scan/ScanPasses.h"
+#include "services/win32/Win32Sleeper.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+namespace {
+
+// The scan cycle's passes; they fill the lists once drive resolution and the handle scan are in.
+class ProductPasses final : public velmora::ScanPasses {
+public:
+    void RefreshDeviceList() override {}
+    void RefreshApplicationList() override {}
+};
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    velmora::LoopRegistry loops;
+    ProductPasses passes;
+    velmora::win32::Win32Sleeper sleeper;
+    return velmora::RunMainWindow(module, showCommand, {loops, passes, sleeper});
+}
