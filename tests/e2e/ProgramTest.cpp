@@ -1,6 +1,6 @@
 // Starts the real velmora.exe and drives its window from this separate process.
 #include "res/resource.h"
-#include "services/win32/ScopedHandle.h"
+#include "services/win32/UniqueHandle.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -28,14 +28,14 @@ public:
         PROCESS_INFORMATION started{};
         if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &started)) {
-            process.reset(started.hProcess);
+            process.Reset(started.hProcess);
             ::CloseHandle(started.hThread);
             id = started.dwProcessId;
         }
     }
     ~Program() {
-        if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-            ::TerminateProcess(process.get(), 99);
+        if (process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(process.Get(), 99);
         }
     }
 
@@ -59,14 +59,14 @@ public:
 
     // The exit code once the program has ended, or STILL_ACTIVE after the timeout.
     DWORD ExitCode(DWORD timeoutMs = 10000) const {
-        ::WaitForSingleObject(process.get(), timeoutMs);
+        ::WaitForSingleObject(process.Get(), timeoutMs);
         DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(process.get(), &code);
+        ::GetExitCodeProcess(process.Get(), &code);
         return code;
     }
 
 private:
-    win32::UniqueHandle process;
+    win32::KernelHandle process;
     DWORD id = 0;
 };
 
