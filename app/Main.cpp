@@ -2,6 +2,8 @@
 #include "app/RunMainWindow.h"
 #include "scan/ScanPasses.h"
 #include "services/win32/Win32Sleeper.h"
+#include "services/win32/Win32SystemHandles.h"
+#include "services/win32/Win32TopLevelWindows.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -24,5 +26,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
     velmora::LoopRegistry loops;
     ProductPasses passes;
     velmora::win32::Win32Sleeper sleeper;
-    return velmora::RunMainWindow(module, showCommand, {loops, passes, sleeper});
+    velmora::win32::Win32SystemHandles handles;
+    velmora::win32::Win32TopLevelWindows windows;
+    return velmora::RunMainWindow(module, showCommand, {loops, passes, sleeper, handles, windows});
 }

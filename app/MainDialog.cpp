@@ -2,10 +2,12 @@
 
 #include "app/Centring.h"
 #include "app/LoopRegistry.h"
+#include "handles/WindowFlush.h"
 #include "res/resource.h"
 #include "scan/ScanLoop.h"
 
 #include <commctrl.h>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -18,6 +20,22 @@ constexpr UINT kWatchdogTimerPeriod = 1000;
 constexpr COLORREF kLinkColour = 0x00FF0000;
 constexpr COLORREF kVisitedColour = 0x00800080;
 constexpr const wchar_t* kHomePage = L"https://tarnwick.example/velmora/";
+
+// The first selected row of a list, walking the rows with the row count asked anew before each;
+// a row that cannot be read counts as not selected.
+std::optional<std::size_t> FirstSelectedRow(HWND list) {
+    for (int row = 0; row < ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_STATE;
+        item.iItem = row;
+        item.stateMask = LVIS_SELECTED;
+        if (::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
+            (item.state & LVIS_SELECTED) != 0) {
+            return static_cast<std::size_t>(row);
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -39,7 +57,7 @@ void InsertListRow(HWND list, int row, const wchar_t* text) {
 }
 
 MainDialog::MainDialog(const MainDialogServices& services)
-    : services(services), linkLabel(kLinkColour, kVisitedColour) {}
+    : services(services), scanner(services.handles), linkLabel(kLinkColour, kVisitedColour) {}
 
 MainDialog::~MainDialog() = default;
 
@@ -213,10 +231,14 @@ void MainDialog::OnCloseTimer() {
     }
 }
 
-// The routes below gain their work as the device commands, Window Flush and the watchdog land.
+// The routes below gain their work as the device commands and the watchdog land.
 void MainDialog::OnWatchdogTimer() {}
 void MainDialog::OnDeviceFlush() {}
 void MainDialog::OnDeviceEject() {}
-void MainDialog::OnWindowFlush() {}
+
+void MainDialog::OnWindowFlush() {
+    WindowFlush(FirstSelectedRow(::GetDlgItem(window, IDC_APP_LIST)), scanner.FoundPids(),
+                services.windows);
+}
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "app/LinkLabel.h"
 #include "app/MessageLoop.h"
+#include "handles/HandleScanner.h"
 #include "scan/ScanThread.h"
 #include "services/win32/CriticalSection.h"
 
@@ -16,12 +17,16 @@ namespace velmora {
 class LoopRegistry;
 class ScanPasses;
 class Sleeper;
+class SystemHandles;
+class TopLevelWindows;
 
 // What the main window runs over. The product passes the Win32 services; tests pass their own.
 struct MainDialogServices {
     LoopRegistry& loops;
     ScanPasses& passes;
     Sleeper& sleeper;
+    SystemHandles& handles;
+    TopLevelWindows& windows;
     ScanThread::CreateThreadFunction createThread = &::CreateThread;
 };
 
@@ -64,6 +69,7 @@ private:
     HWND window = nullptr;
 
     win32::CriticalSection lock; // held by each refresh pass; never taken on the window's thread
+    HandleScanner scanner;
     std::vector<std::wstring> deviceRows;
     std::vector<std::wstring> appRows;
     LinkLabel linkLabel;

@@ -3,6 +3,8 @@
 #include "res/resource.h"
 #include "scan/ScanPasses.h"
 #include "services/win32/Win32Sleeper.h"
+#include "services/win32/Win32SystemHandles.h"
+#include "services/win32/Win32TopLevelWindows.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <commctrl.h>
@@ -45,7 +47,7 @@ public:
                        ScanThread::CreateThreadFunction createThread = &::CreateThread) {
         exitCode = std::async(std::launch::async, [this, &passes, createThread] {
             return RunMainWindow(::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
-                                 {loops, passes, sleeper, createThread});
+                                 {loops, passes, sleeper, handles, windows, createThread});
         });
     }
     ~WindowRun() {
@@ -68,6 +70,8 @@ public:
 private:
     LoopRegistry loops;
     win32::Win32Sleeper sleeper;
+    win32::Win32SystemHandles handles;
+    win32::Win32TopLevelWindows windows;
     std::future<int> exitCode;
 };
 
