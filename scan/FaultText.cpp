@@ -11,7 +11,8 @@ using Exception::ExceptionProcessor2Error;
 constexpr std::wstring_view kUndefinedText = L"An undefined error occurred.";
 constexpr std::wstring_view kReportTail =
     L"Immediately save the date with another name and restart the application.";
-constexpr std::wstring_view kGenericHead = L"An error has occurred. The command will be cancelled.\r\n";
+constexpr std::wstring_view kGenericHead =
+    L"An error has occurred. The command will be cancelled.\r\n";
 
 constexpr std::array<std::pair<std::uint32_t, ExceptionProcessor2Error>, 18> kTranslations{{
     {0x80000001u, Exception::OsError},          // STATUS_GUARD_PAGE_VIOLATION

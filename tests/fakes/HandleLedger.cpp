@@ -9,7 +9,9 @@ std::uintptr_t HandleLedger::Open(std::string kind) {
     return nextToken;
 }
 
-bool HandleLedger::Close(std::uintptr_t token) { return open.erase(token) != 0; }
+bool HandleLedger::Close(std::uintptr_t token) {
+    return open.erase(token) != 0;
+}
 
 std::string HandleLedger::Describe() const {
     std::string text;

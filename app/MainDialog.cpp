@@ -1,0 +1,244 @@
+#include "app/MainDialog.h"
+
+#include "app/Centring.h"
+#include "app/LoopRegistry.h"
+#include "handles/WindowFlush.h"
+#include "res/resource.h"
+#include "scan/ScanLoop.h"
+
+#include <commctrl.h>
+#include <optional>
+
+namespace velmora {
+namespace {
+
+constexpr UINT_PTR kCloseTimer = 0;
+constexpr UINT_PTR kWatchdogTimer = 1;
+constexpr UINT kCloseTimerPeriod = 100;
+constexpr UINT kWatchdogTimerPeriod = 1000;
+
+constexpr COLORREF kLinkColour = 0x00FF0000;
+constexpr COLORREF kVisitedColour = 0x00800080;
+constexpr const wchar_t* kHomePage = L"https://tarnwick.example/velmora/";
+
+// The first selected row of a list, walking the rows with the row count asked anew before each;
+// a row that cannot be read counts as not selected.
+std::optional<std::size_t> FirstSelectedRow(HWND list) {
+    for (int row = 0; row < ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_STATE;
+        item.iItem = row;
+        item.stateMask = LVIS_SELECTED;
+        if (::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
+            (item.state & LVIS_SELECTED) != 0) {
+            return static_cast<std::size_t>(row);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void InsertListColumn(HWND list, const wchar_t* title) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 300;
+    column.pszText = const_cast<wchar_t*>(title);
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void InsertListRow(HWND list, int row, const wchar_t* text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<wchar_t*>(text);
+    ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+MainDialog::MainDialog(const MainDialogServices& services)
+    : services(services), scanner(services.handles), linkLabel(kLinkColour, kVisitedColour) {}
+
+MainDialog::~MainDialog() = default;
+
+HWND MainDialog::Create(HINSTANCE module) {
+    return ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &DialogProc,
+                                reinterpret_cast<LPARAM>(this));
+}
+
+bool MainDialog::FilterMessage(MSG& message) {
+    return ::IsDialogMessageW(window, &message) != FALSE;
+}
+
+void MainDialog::ScanLoop(ScanThread& thread) {
+    RunScanLoop(thread.StopRequested(), scanActive, services.passes, services.sleeper);
+}
+
+INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+        reinterpret_cast<MainDialog*>(lParam)->window = window;
+    }
+    auto* self = reinterpret_cast<MainDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+    LRESULT result = 0;
+    if (self == nullptr || !self->HandleMessage(message, wParam, lParam, result)) {
+        return FALSE;
+    }
+    if (message == WM_INITDIALOG) {
+        return static_cast<INT_PTR>(result);
+    }
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_INITDIALOG:
+        result = OnInitDialog();
+        return true;
+    case WM_DESTROY:
+        result = OnDestroy();
+        return true;
+    case WM_NOTIFY:
+        result = 0;
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+        result = 0;
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_TIMER:
+        if (wParam == kCloseTimer) {
+            OnCloseTimer();
+        } else if (wParam == kWatchdogTimer) {
+            OnWatchdogTimer();
+        }
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainDialog::OnNotify(const NMHDR& header) {
+    if (header.code == static_cast<UINT>(NM_CLICK) && header.idFrom == IDC_DEVICE_LIST) {
+        if (scanThread) {
+            scanThread->Wake();
+        }
+        return true;
+    }
+    if (header.code == static_cast<UINT>(NM_CLICK) && header.idFrom == IDC_APP_LIST) {
+        return true;
+    }
+    if (header.code == static_cast<UINT>(NM_DBLCLK) && header.idFrom == IDC_APP_LIST) {
+        // Sent, not posted: Window Flush has run when the double click returns.
+        ::SendMessageW(window, WM_COMMAND, IDC_WINDOW_FLUSH, 0);
+        return true;
+    }
+    return false;
+}
+
+bool MainDialog::OnCommand(WORD id, WORD code) {
+    if (id == IDOK || id == IDCANCEL) {
+        OnCloseCommand(id);
+        return true;
+    }
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    switch (id) {
+    case IDC_DEVICE_FLUSH:
+        OnDeviceFlush();
+        return true;
+    case IDC_DEVICE_EJECT:
+        OnDeviceEject();
+        return true;
+    case IDC_WINDOW_FLUSH:
+        OnWindowFlush();
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT MainDialog::OnInitDialog() {
+    CentreWindow();
+    SetIcons();
+    if (MessageLoop* loop = services.loops.Find(::GetCurrentThreadId())) {
+        loop->AddFilter(*this);
+    }
+    linkLabel.Attach(::GetDlgItem(window, IDC_LINK));
+    linkLabel.SetTarget(kHomePage);
+    InsertListColumn(::GetDlgItem(window, IDC_DEVICE_LIST), L"Device Name");
+    InsertListColumn(::GetDlgItem(window, IDC_APP_LIST), L"Application Name");
+    ::SetTimer(window, kCloseTimer, kCloseTimerPeriod, nullptr);
+    ::SetTimer(window, kWatchdogTimer, kWatchdogTimerPeriod, nullptr);
+    scanThread = std::make_unique<ScanThread>(*this, services.createThread);
+    scanThread->Start();
+    return 1;
+}
+
+void MainDialog::CentreWindow() {
+    HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT bounds{};
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info) ||
+        !::GetWindowRect(window, &bounds)) {
+        return;
+    }
+    const RECT& work = info.rcWork;
+    const ScreenPoint place =
+        CentreInWorkArea({work.left, work.top, work.right, work.bottom}, bounds.right - bounds.left,
+                         bounds.bottom - bounds.top);
+    ::SetWindowPos(window, nullptr, place.x, place.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainDialog::SetIcons() {
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    const auto load = [module](int widthMetric, int heightMetric) {
+        return ::LoadImageW(module, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                            ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric),
+                            LR_DEFAULTCOLOR);
+    };
+    ::SendMessageW(window, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
+}
+
+LRESULT MainDialog::OnDestroy() {
+    if (MessageLoop* loop = services.loops.Find(::GetCurrentThreadId())) {
+        loop->RemoveFilter(*this);
+    }
+    return 0;
+}
+
+LRESULT MainDialog::OnCloseCommand(WORD id) {
+    if (scanThread) {
+        scanThread->RequestStop();
+        return 0;
+    }
+    ::DestroyWindow(window);
+    ::PostQuitMessage(id);
+    return 0;
+}
+
+void MainDialog::OnCloseTimer() {
+    if (scanThread && !scanThread->IsRunning()) {
+        ::KillTimer(window, kCloseTimer);
+        ::DestroyWindow(window);
+        ::PostQuitMessage(1);
+    }
+}
+
+// The routes below gain their work as the device commands and the watchdog land.
+void MainDialog::OnWatchdogTimer() {}
+void MainDialog::OnDeviceFlush() {}
+void MainDialog::OnDeviceEject() {}
+
+void MainDialog::OnWindowFlush() {
+    WindowFlush(FirstSelectedRow(::GetDlgItem(window, IDC_APP_LIST)), scanner.FoundPids(),
+                services.windows);
+}
+
+} // namespace velmora

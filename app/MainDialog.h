@@ -1,0 +1,84 @@
+#pragma once
+
+#include "app/LinkLabel.h"
+#include "app/MessageLoop.h"
+#include "handles/HandleScanner.h"
+#include "scan/ScanThread.h"
+#include "services/win32/CriticalSection.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace velmora {
+
+class LoopRegistry;
+class ScanPasses;
+class Sleeper;
+class SystemHandles;
+class TopLevelWindows;
+
+// What the main window runs over. The product passes the Win32 services; tests pass their own.
+struct MainDialogServices {
+    LoopRegistry& loops;
+    ScanPasses& passes;
+    Sleeper& sleeper;
+    SystemHandles& handles;
+    TopLevelWindows& windows;
+    ScanThread::CreateThreadFunction createThread = &::CreateThread;
+};
+
+// The program's only window, a modeless dialog, and the owner of everything the scan thread
+// works on. Members are destroyed in reverse order: the scan thread first, the lock last.
+class MainDialog final : public MessageFilter, public ScanBody {
+public:
+    explicit MainDialog(const MainDialogServices& services);
+    ~MainDialog();
+    MainDialog(const MainDialog&) = delete;
+    MainDialog& operator=(const MainDialog&) = delete;
+
+    // Creates the hidden window from IDD_MAIN in the given module; initialisation runs inside and
+    // ends by starting the scan thread. Null when the window cannot be created.
+    HWND Create(HINSTANCE module);
+
+    bool FilterMessage(MSG& message) override;
+    void ScanLoop(ScanThread& thread) override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The message map; false sends the message on to the default dialog processing.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    LRESULT OnInitDialog();
+    LRESULT OnDestroy();
+    bool OnNotify(const NMHDR& header);
+    bool OnCommand(WORD id, WORD code);
+    LRESULT OnCloseCommand(WORD id);
+    void OnCloseTimer();
+    void OnWatchdogTimer();
+    void OnDeviceFlush();
+    void OnDeviceEject();
+    void OnWindowFlush();
+
+    void CentreWindow();
+    void SetIcons();
+
+    MainDialogServices services;
+    HWND window = nullptr;
+
+    win32::CriticalSection lock; // held by each refresh pass; never taken on the window's thread
+    HandleScanner scanner;
+    std::vector<std::wstring> deviceRows;
+    std::vector<std::wstring> appRows;
+    LinkLabel linkLabel;
+    std::atomic<bool> scanActive{false};
+    std::unique_ptr<ScanThread> scanThread;
+};
+
+// The two list-control operations of the window.
+void InsertListColumn(HWND list, const wchar_t* title);
+void InsertListRow(HWND list, int row, const wchar_t* text);
+
+} // namespace velmora

@@ -1,0 +1,76 @@
+#include "scan/ScanThread.h"
+
+#include "scan/FaultGuard.h"
+
+namespace velmora {
+namespace {
+
+void CALLBACK WakeUp(ULONG_PTR) {}
+
+} // namespace
+
+ScanThread::ScanThread(ScanBody& owner, CreateThreadFunction createThread)
+    : owner(owner), createThread(createThread) {}
+
+ScanThread::~ScanThread() {
+    stopRequested.store(true);
+    while (IsRunning()) {
+        ::Sleep(1);
+    }
+}
+
+void ScanThread::Start() {
+    win32::CriticalSectionGuard guard(threadLock);
+    threadHandle = createThread(nullptr, 0, &ThreadMain, this, CREATE_SUSPENDED, nullptr);
+    if (threadHandle != nullptr) {
+        ::SetThreadPriority(threadHandle, THREAD_PRIORITY_IDLE);
+        if (::ResumeThread(threadHandle) != static_cast<DWORD>(-1)) {
+            return;
+        }
+    }
+    Terminate();
+}
+
+bool ScanThread::IsRunning() {
+    win32::CriticalSectionGuard guard(threadLock);
+    return threadHandle != nullptr;
+}
+
+void ScanThread::Wake() {
+    win32::CriticalSectionGuard guard(threadLock);
+    if (threadHandle != nullptr) {
+        ::QueueUserAPC(&WakeUp, threadHandle, 0);
+    }
+}
+
+void ScanThread::RequestStop() {
+    stopRequested.store(true);
+    Wake();
+}
+
+void ScanThread::Terminate() {
+    win32::CriticalSectionGuard guard(threadLock);
+    if (threadHandle != nullptr) {
+        ::TerminateThread(threadHandle, 0);
+        ::CloseHandle(threadHandle);
+        threadHandle = nullptr;
+    }
+}
+
+void ScanThread::DropHandle() {
+    win32::CriticalSectionGuard guard(threadLock);
+    if (threadHandle != nullptr) {
+        ::CloseHandle(threadHandle);
+        threadHandle = nullptr;
+    }
+}
+
+DWORD WINAPI ScanThread::ThreadMain(void* parameter) {
+    auto& self = *static_cast<ScanThread*>(parameter);
+    RunReportingFaults([&self] { self.owner.ScanLoop(self); },
+                       [](void* thread) { static_cast<ScanThread*>(thread)->DropHandle(); }, &self);
+    self.DropHandle();
+    return 0;
+}
+
+} // namespace velmora
