@@ -1,7 +1,9 @@
 #include "app/LoopRegistry.h"
 #include "app/RunMainWindow.h"
 #include "scan/ScanPasses.h"
+#include "services/win32/Win32DeviceSetup.h"
 #include "services/win32/Win32Sleeper.h"
+#include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
 #include "services/win32/Win32TopLevelWindows.h"
 
@@ -26,7 +28,10 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
     velmora::LoopRegistry loops;
     ProductPasses passes;
     velmora::win32::Win32Sleeper sleeper;
+    velmora::win32::Win32StorageControl storage;
+    velmora::win32::Win32DeviceSetup setup;
     velmora::win32::Win32SystemHandles handles;
     velmora::win32::Win32TopLevelWindows windows;
-    return velmora::RunMainWindow(module, showCommand, {loops, passes, sleeper, handles, windows});
+    return velmora::RunMainWindow(module, showCommand,
+                                  {loops, passes, sleeper, storage, setup, handles, windows});
 }

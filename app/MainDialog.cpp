@@ -2,6 +2,7 @@
 
 #include "app/Centring.h"
 #include "app/LoopRegistry.h"
+#include "device/DeviceCommands.h"
 #include "handles/WindowFlush.h"
 #include "res/resource.h"
 #include "scan/ScanLoop.h"
@@ -21,20 +22,32 @@ constexpr COLORREF kLinkColour = 0x00FF0000;
 constexpr COLORREF kVisitedColour = 0x00800080;
 constexpr const wchar_t* kHomePage = L"https://tarnwick.example/velmora/";
 
-// The first selected row of a list, walking the rows with the row count asked anew before each;
-// a row that cannot be read counts as not selected.
-std::optional<std::size_t> FirstSelectedRow(HWND list) {
+constexpr int kRowTextCapacity = 1024;
+
+// Walks a list's rows, the row count asked anew before each, and gives the first row that is
+// selected and whose text `accept` takes; a row that cannot be read counts as not selected.
+// `mask` says whether the text is read along with the state.
+template <class Accept>
+std::optional<std::size_t> FindSelectedRow(HWND list, UINT mask, Accept accept) {
     for (int row = 0; row < ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        wchar_t text[kRowTextCapacity] = {};
         LVITEMW item{};
-        item.mask = LVIF_STATE;
+        item.mask = mask;
         item.iItem = row;
         item.stateMask = LVIS_SELECTED;
+        item.pszText = text;
+        item.cchTextMax = kRowTextCapacity;
         if (::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
-            (item.state & LVIS_SELECTED) != 0) {
+            (item.state & LVIS_SELECTED) != 0 &&
+            accept(item.pszText != nullptr ? item.pszText[0] : L'\0')) {
             return static_cast<std::size_t>(row);
         }
     }
     return std::nullopt;
+}
+
+bool IsDriveLetter(wchar_t first) {
+    return first >= L'A' && first <= L'Z';
 }
 
 } // namespace
@@ -57,7 +70,10 @@ void InsertListRow(HWND list, int row, const wchar_t* text) {
 }
 
 MainDialog::MainDialog(const MainDialogServices& services)
-    : services(services), scanner(services.handles), linkLabel(kLinkColour, kVisitedColour) {}
+    : services(services), driveTable(services.storage), locator(services.storage, services.setup),
+      scanner(services.handles), linkLabel(kLinkColour, kVisitedColour) {
+    driveTable.Rebuild();
+}
 
 MainDialog::~MainDialog() = default;
 
@@ -231,14 +247,45 @@ void MainDialog::OnCloseTimer() {
     }
 }
 
-// The routes below gain their work as the device commands and the watchdog land.
+// The watchdog gains its work with the hang recovery.
 void MainDialog::OnWatchdogTimer() {}
-void MainDialog::OnDeviceFlush() {}
-void MainDialog::OnDeviceEject() {}
+
+std::optional<std::uint32_t> MainDialog::ReadSelectedDriveLetter() {
+    ::SetDlgItemTextW(window, IDC_STATUS_TEXT, L"");
+    HWND list = ::GetDlgItem(window, IDC_DEVICE_LIST);
+    if (!::IsWindowVisible(list)) {
+        return std::nullopt;
+    }
+    wchar_t letter = 0;
+    const auto row = FindSelectedRow(list, LVIF_TEXT | LVIF_STATE, [&letter](wchar_t first) {
+        letter = first;
+        return IsDriveLetter(first);
+    });
+    if (!row) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(letter - L'A');
+}
+
+void MainDialog::OnDeviceFlush() {
+    if (const auto letter = ReadSelectedDriveLetter()) {
+        ::SetDlgItemTextW(window, IDC_STATUS_TEXT,
+                          StatusText(FlushDrive(services.storage, *letter)).data());
+    }
+}
+
+void MainDialog::OnDeviceEject() {
+    if (const auto letter = ReadSelectedDriveLetter()) {
+        const EjectOutcome outcome =
+            EjectDrive(services.storage, services.setup, services.sleeper, *letter);
+        ::SetDlgItemTextW(window, IDC_STATUS_TEXT, StatusText(outcome).data());
+    }
+}
 
 void MainDialog::OnWindowFlush() {
-    WindowFlush(FirstSelectedRow(::GetDlgItem(window, IDC_APP_LIST)), scanner.FoundPids(),
-                services.windows);
+    const auto row = FindSelectedRow(::GetDlgItem(window, IDC_APP_LIST), LVIF_STATE,
+                                     [](wchar_t) { return true; });
+    WindowFlush(row, scanner.FoundPids(), services.windows);
 }
 
 } // namespace velmora

@@ -2,12 +2,16 @@
 
 #include "app/LinkLabel.h"
 #include "app/MessageLoop.h"
+#include "device/DeviceLocator.h"
+#include "device/DriveLetterTable.h"
 #include "handles/HandleScanner.h"
 #include "scan/ScanThread.h"
 #include "services/win32/CriticalSection.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -16,7 +20,9 @@ namespace velmora {
 
 class LoopRegistry;
 class ScanPasses;
+class DeviceSetup;
 class Sleeper;
+class StorageControl;
 class SystemHandles;
 class TopLevelWindows;
 
@@ -25,6 +31,8 @@ struct MainDialogServices {
     LoopRegistry& loops;
     ScanPasses& passes;
     Sleeper& sleeper;
+    StorageControl& storage;
+    DeviceSetup& setup;
     SystemHandles& handles;
     TopLevelWindows& windows;
     ScanThread::CreateThreadFunction createThread = &::CreateThread;
@@ -61,6 +69,8 @@ private:
     void OnDeviceFlush();
     void OnDeviceEject();
     void OnWindowFlush();
+    // Clears the status line and gives the letter index (0 for A) of the selected device row.
+    std::optional<std::uint32_t> ReadSelectedDriveLetter();
 
     void CentreWindow();
     void SetIcons();
@@ -69,6 +79,8 @@ private:
     HWND window = nullptr;
 
     win32::CriticalSection lock; // held by each refresh pass; never taken on the window's thread
+    DriveLetterTable driveTable;
+    DeviceLocator locator; // the scan cycle's; Device Eject resolves with a locator of its own
     HandleScanner scanner;
     std::vector<std::wstring> deviceRows;
     std::vector<std::wstring> appRows;

@@ -4,7 +4,6 @@
 #include "tests/windows/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -92,22 +91,36 @@ TEST(Program, ShowsItsWindowWithEveryControlAndEndsWithCodeOneOnEsc) {
     for (const auto& expected : controls) {
         HWND control = ::GetDlgItem(window, expected.id);
         ASSERT_NE(control, nullptr) << expected.id;
-        EXPECT_EQ(_wcsicmp(testing::ClassName(control).c_str(), expected.className), 0) << expected.id;
+        EXPECT_EQ(_wcsicmp(testing::ClassName(control).c_str(), expected.className), 0)
+            << expected.id;
         if (expected.text != nullptr) {
             EXPECT_EQ(testing::WindowText(control), expected.text) << expected.id;
         }
     }
     std::vector<std::wstring> labels;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(window, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (static_cast<WORD>(::GetDlgCtrlID(child)) == 0xFFFF) {
             labels.push_back(testing::WindowText(child));
         }
     }
     EXPECT_EQ(labels, (std::vector<std::wstring>{L"Device", L"Application"}));
 
-    HWND list = ::GetDlgItem(window, IDC_DEVICE_LIST);
-    ASSERT_TRUE(testing::WaitForFocus(window, list));
-    testing::PostKey(list, VK_ESCAPE);
+    // With no device row selected, either command only clears the status line.
+    HWND status = ::GetDlgItem(window, IDC_STATUS_TEXT);
+    for (int button : {IDC_DEVICE_FLUSH, IDC_DEVICE_EJECT}) {
+        ::SendMessageTimeoutW(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"),
+                              SMTO_ABORTIFHUNG, 5000, nullptr);
+        ASSERT_EQ(testing::WindowText(status), L"stale");
+        ::SendMessageTimeoutW(::GetDlgItem(window, button), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                              nullptr);
+        EXPECT_EQ(testing::WindowText(status), L"") << button;
+    }
+
+    // Esc where the keyboard focus now is: on the button clicked last.
+    HWND eject = ::GetDlgItem(window, IDC_DEVICE_EJECT);
+    ASSERT_TRUE(testing::WaitForFocus(window, eject));
+    testing::PostKey(eject, VK_ESCAPE);
     EXPECT_EQ(program.ExitCode(), 1u);
 }
 

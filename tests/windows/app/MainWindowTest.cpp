@@ -2,7 +2,9 @@
 #include "app/RunMainWindow.h"
 #include "res/resource.h"
 #include "scan/ScanPasses.h"
+#include "services/win32/Win32DeviceSetup.h"
 #include "services/win32/Win32Sleeper.h"
+#include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
 #include "services/win32/Win32TopLevelWindows.h"
 #include "tests/windows/support/WindowDriver.h"
@@ -46,8 +48,9 @@ public:
     explicit WindowRun(ScanPasses& passes,
                        ScanThread::CreateThreadFunction createThread = &::CreateThread) {
         exitCode = std::async(std::launch::async, [this, &passes, createThread] {
-            return RunMainWindow(::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
-                                 {loops, passes, sleeper, handles, windows, createThread});
+            return RunMainWindow(
+                ::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
+                {loops, passes, sleeper, storage, setup, handles, windows, createThread});
         });
     }
     ~WindowRun() {
@@ -70,6 +73,8 @@ public:
 private:
     LoopRegistry loops;
     win32::Win32Sleeper sleeper;
+    win32::Win32StorageControl storage;
+    win32::Win32DeviceSetup setup;
     win32::Win32SystemHandles handles;
     win32::Win32TopLevelWindows windows;
     std::future<int> exitCode;
