@@ -2,6 +2,7 @@
 
 #include "app/Centring.h"
 #include "app/LoopRegistry.h"
+#include "app/SelectedRows.h"
 #include "device/DeviceCommands.h"
 #include "handles/WindowFlush.h"
 #include "res/resource.h"
@@ -22,56 +23,14 @@ constexpr COLORREF kLinkColour = 0x00FF0000;
 constexpr COLORREF kVisitedColour = 0x00800080;
 constexpr const wchar_t* kHomePage = L"https://tarnwick.example/velmora/";
 
-constexpr int kRowTextCapacity = 1024;
-
-// Walks a list's rows, the row count asked anew before each, and gives the first row that is
-// selected and whose text `accept` takes; a row that cannot be read counts as not selected.
-// `mask` says whether the text is read along with the state.
-template <class Accept>
-std::optional<std::size_t> FindSelectedRow(HWND list, UINT mask, Accept accept) {
-    for (int row = 0; row < ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
-        wchar_t text[kRowTextCapacity] = {};
-        LVITEMW item{};
-        item.mask = mask;
-        item.iItem = row;
-        item.stateMask = LVIS_SELECTED;
-        item.pszText = text;
-        item.cchTextMax = kRowTextCapacity;
-        if (::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
-            (item.state & LVIS_SELECTED) != 0 &&
-            accept(item.pszText != nullptr ? item.pszText[0] : L'\0')) {
-            return static_cast<std::size_t>(row);
-        }
-    }
-    return std::nullopt;
-}
-
-bool IsDriveLetter(wchar_t first) {
-    return first >= L'A' && first <= L'Z';
-}
-
 } // namespace
-
-void InsertListColumn(HWND list, const wchar_t* title) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 300;
-    column.pszText = const_cast<wchar_t*>(title);
-    ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-}
-
-void InsertListRow(HWND list, int row, const wchar_t* text) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<wchar_t*>(text);
-    ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
 
 MainDialog::MainDialog(const MainDialogServices& services)
     : services(services), driveTable(services.storage), locator(services.storage, services.setup),
-      scanner(services.handles), linkLabel(kLinkColour, kVisitedColour) {
+      scanner(services.handles),
+      cycle(driveTable, locator, services.setup, scanner, services.processes),
+      deviceList(window, IDC_DEVICE_LIST), appList(window, IDC_APP_LIST),
+      linkLabel(kLinkColour, kVisitedColour) {
     driveTable.Rebuild();
 }
 
@@ -87,7 +46,17 @@ bool MainDialog::FilterMessage(MSG& message) {
 }
 
 void MainDialog::ScanLoop(ScanThread& thread) {
-    RunScanLoop(thread.StopRequested(), scanActive, services.passes, services.sleeper);
+    RunScanLoop(thread.StopRequested(), scanActive, *this, services.sleeper);
+}
+
+void MainDialog::RefreshDeviceList() {
+    win32::CriticalSectionGuard guard(lock);
+    cycle.RefreshDeviceList(deviceList);
+}
+
+void MainDialog::RefreshApplicationList() {
+    win32::CriticalSectionGuard guard(lock);
+    cycle.RefreshApplicationList(deviceList, appList);
 }
 
 INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -252,19 +221,10 @@ void MainDialog::OnWatchdogTimer() {}
 
 std::optional<std::uint32_t> MainDialog::ReadSelectedDriveLetter() {
     ::SetDlgItemTextW(window, IDC_STATUS_TEXT, L"");
-    HWND list = ::GetDlgItem(window, IDC_DEVICE_LIST);
-    if (!::IsWindowVisible(list)) {
+    if (!::IsWindowVisible(::GetDlgItem(window, IDC_DEVICE_LIST))) {
         return std::nullopt;
     }
-    wchar_t letter = 0;
-    const auto row = FindSelectedRow(list, LVIF_TEXT | LVIF_STATE, [&letter](wchar_t first) {
-        letter = first;
-        return IsDriveLetter(first);
-    });
-    if (!row) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(letter - L'A');
+    return SelectedDriveLetter(deviceList);
 }
 
 void MainDialog::OnDeviceFlush() {
@@ -283,9 +243,7 @@ void MainDialog::OnDeviceEject() {
 }
 
 void MainDialog::OnWindowFlush() {
-    const auto row = FindSelectedRow(::GetDlgItem(window, IDC_APP_LIST), LVIF_STATE,
-                                     [](wchar_t) { return true; });
-    WindowFlush(row, scanner.FoundPids(), services.windows);
+    WindowFlush(FirstSelectedRow(appList), cycle.ListedPids(), services.windows);
 }
 
 } // namespace velmora

@@ -5,22 +5,23 @@
 #include "device/DeviceLocator.h"
 #include "device/DriveLetterTable.h"
 #include "handles/HandleScanner.h"
+#include "scan/ScanCycle.h"
+#include "scan/ScanPasses.h"
 #include "scan/ScanThread.h"
 #include "services/win32/CriticalSection.h"
+#include "services/win32/Win32ListControl.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 #include <windows.h>
 
 namespace velmora {
 
 class LoopRegistry;
-class ScanPasses;
 class DeviceSetup;
+class ProcessList;
 class Sleeper;
 class StorageControl;
 class SystemHandles;
@@ -29,18 +30,18 @@ class TopLevelWindows;
 // What the main window runs over. The product passes the Win32 services; tests pass their own.
 struct MainDialogServices {
     LoopRegistry& loops;
-    ScanPasses& passes;
     Sleeper& sleeper;
     StorageControl& storage;
     DeviceSetup& setup;
     SystemHandles& handles;
+    ProcessList& processes;
     TopLevelWindows& windows;
     ScanThread::CreateThreadFunction createThread = &::CreateThread;
 };
 
 // The program's only window, a modeless dialog, and the owner of everything the scan thread
 // works on. Members are destroyed in reverse order: the scan thread first, the lock last.
-class MainDialog final : public MessageFilter, public ScanBody {
+class MainDialog final : public MessageFilter, public ScanBody, private ScanPasses {
 public:
     explicit MainDialog(const MainDialogServices& services);
     ~MainDialog();
@@ -55,6 +56,10 @@ public:
     void ScanLoop(ScanThread& thread) override;
 
 private:
+    // The scan cycle's passes, each holding the dialog's lock for its whole run.
+    void RefreshDeviceList() override;
+    void RefreshApplicationList() override;
+
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // The message map; false sends the message on to the default dialog processing.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -82,15 +87,12 @@ private:
     DriveLetterTable driveTable;
     DeviceLocator locator; // the scan cycle's; Device Eject resolves with a locator of its own
     HandleScanner scanner;
-    std::vector<std::wstring> deviceRows;
-    std::vector<std::wstring> appRows;
+    ScanCycle cycle; // with the rows last written to both lists
+    win32::Win32ListControl deviceList;
+    win32::Win32ListControl appList;
     LinkLabel linkLabel;
     std::atomic<bool> scanActive{false};
     std::unique_ptr<ScanThread> scanThread;
 };
-
-// The two list-control operations of the window.
-void InsertListColumn(HWND list, const wchar_t* title);
-void InsertListRow(HWND list, int row, const wchar_t* text);
 
 } // namespace velmora

@@ -1,14 +1,15 @@
 #include "app/LoopRegistry.h"
 #include "app/RunMainWindow.h"
 #include "res/resource.h"
-#include "scan/ScanPasses.h"
 #include "services/win32/Win32DeviceSetup.h"
+#include "services/win32/Win32ProcessList.h"
 #include "services/win32/Win32Sleeper.h"
 #include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
 #include "services/win32/Win32TopLevelWindows.h"
 #include "tests/windows/support/WindowDriver.h"
 
+#include <atomic>
 #include <commctrl.h>
 #include <cstdio>
 #include <cstring>
@@ -27,30 +28,49 @@ using testing::WaitForWindow;
 
 constexpr const wchar_t* kTitle = L"Velmora by Tarnwick";
 
-// Passes that run a test's action inside the application pass of every cycle.
-class TestPasses final : public ScanPasses {
+// The machine's own storage, except that a drive-letter reading on any thread but the window's
+// (that is, by the scan thread's device pass) first runs the test's fault.
+class FaultingStorage final : public StorageControl {
 public:
-    explicit TestPasses(std::function<void()> action = {}) : action(std::move(action)) {}
-    void RefreshDeviceList() override {}
-    void RefreshApplicationList() override {
-        if (action) {
-            action();
+    explicit FaultingStorage(std::function<void()> fault) : fault(std::move(fault)) {}
+
+    std::atomic<DWORD> windowThread{0};
+
+    std::size_t QueryDosTargets(std::wstring_view dosName, std::span<wchar_t> buffer) override {
+        if (fault && ::GetCurrentThreadId() != windowThread) {
+            fault();
         }
+        return real.QueryDosTargets(dosName, buffer);
     }
+    std::uint32_t DriveTypeOf(std::wstring_view rootPath) override {
+        return real.DriveTypeOf(rootPath);
+    }
+    std::optional<FileToken> OpenFile(std::wstring_view path, FileAccess access) override {
+        return real.OpenFile(path, access);
+    }
+    std::optional<StorageDeviceNumber> GetDeviceNumber(FileToken file) override {
+        return real.GetDeviceNumber(file);
+    }
+    bool LockVolume(FileToken file) override { return real.LockVolume(file); }
+    bool UnlockVolume(FileToken file) override { return real.UnlockVolume(file); }
+    void CloseFile(FileToken file) override { real.CloseFile(file); }
 
 private:
-    std::function<void()> action;
+    std::function<void()> fault;
+    win32::Win32StorageControl real;
 };
 
 // The main window run on a window thread of its own, as the program's main thread runs it.
 class WindowRun {
 public:
-    explicit WindowRun(ScanPasses& passes,
-                       ScanThread::CreateThreadFunction createThread = &::CreateThread) {
-        exitCode = std::async(std::launch::async, [this, &passes, createThread] {
+    explicit WindowRun(std::function<void()> scanFault = {},
+                       ScanThread::CreateThreadFunction createThread = &::CreateThread)
+        : storage(std::move(scanFault)) {
+        exitCode = std::async(std::launch::async, [this, createThread] {
+            storage.windowThread = ::GetCurrentThreadId();
             return RunMainWindow(
                 ::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
-                {loops, passes, sleeper, storage, setup, handles, windows, createThread});
+                {loops, sleeper, storage, setup, handles, processes, windows, createThread});
         });
     }
     ~WindowRun() {
@@ -73,9 +93,10 @@ public:
 private:
     LoopRegistry loops;
     win32::Win32Sleeper sleeper;
-    win32::Win32StorageControl storage;
+    FaultingStorage storage;
     win32::Win32DeviceSetup setup;
     win32::Win32SystemHandles handles;
+    win32::Win32ProcessList processes;
     win32::Win32TopLevelWindows windows;
     std::future<int> exitCode;
 };
@@ -199,8 +220,7 @@ TEST(MainWindow, TemplateMatchesTheLayoutItemForItem) {
 }
 
 TEST(MainWindow, ShowsEveryControlOfTheTemplateInTabOrderWithBothColumnsAndIcons) {
-    TestPasses passes;
-    WindowRun run(passes);
+    WindowRun run;
     HWND dialog = WaitForWindow(L"#32770", kTitle);
     ASSERT_NE(dialog, nullptr);
 
@@ -278,8 +298,7 @@ TEST(MainWindow, EscEnterAndTheCloseBoxEachEndTheProgramWithCodeOne) {
         {"close box", [](HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     for (const auto& way : ways) {
-        TestPasses passes;
-        WindowRun run(passes);
+        WindowRun run;
         HWND dialog = WaitForWindow(L"#32770", kTitle);
         ASSERT_NE(dialog, nullptr) << way.name;
         // Keys go where a user's would: to the device list, once it has the focus.
@@ -298,8 +317,7 @@ HANDLE WINAPI FailToCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_R
 }
 
 TEST(MainWindow, AScanThreadThatCannotStartClosesTheWindowAtTheFirstCloseTimerTick) {
-    TestPasses passes;
-    WindowRun run(passes, &FailToCreateThread);
+    WindowRun run({}, &FailToCreateThread);
     HWND dialog = WaitForWindow(L"#32770", kTitle);
     ASSERT_NE(dialog, nullptr);
     const ULONGLONG shown = ::GetTickCount64();
@@ -343,8 +361,7 @@ TEST(MainWindow, EachFaultOfTheScanThreadIsReportedAndThenTheWindowClosesWithCod
          L"An error has occurred. The command will be cancelled.\r\n"},
     };
     for (const auto& fault : faults) {
-        TestPasses passes(fault.fault);
-        WindowRun run(passes);
+        WindowRun run(fault.fault);
         HWND dialog = WaitForWindow(L"#32770", kTitle);
         ASSERT_NE(dialog, nullptr) << fault.name;
         HWND box = WaitForWindow(L"#32770", L"Exception");
