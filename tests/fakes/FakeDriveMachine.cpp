@@ -58,6 +58,7 @@ std::size_t FakeDriveMachine::CallCount(std::wstring_view prefix) const {
 
 std::size_t FakeDriveMachine::QueryDosTargets(std::wstring_view dosName,
                                               std::span<wchar_t> buffer) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"QueryDosTargets " + std::wstring(dosName) + L" " + Number(buffer.size()));
     if (dosName.size() != 2 || dosName[1] != L':') {
         return 0;
@@ -85,6 +86,7 @@ std::size_t FakeDriveMachine::QueryDosTargets(std::wstring_view dosName,
 }
 
 std::uint32_t FakeDriveMachine::DriveTypeOf(std::wstring_view rootPath) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"DriveTypeOf " + std::wstring(rootPath));
     if (rootPath.size() != 3 || rootPath.substr(1) != L":\\") {
         return DriveType::NoRootDirectory;
@@ -94,6 +96,7 @@ std::uint32_t FakeDriveMachine::DriveTypeOf(std::wstring_view rootPath) {
 }
 
 std::optional<FileToken> FakeDriveMachine::OpenFile(std::wstring_view path, FileAccess access) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"OpenFile " + std::wstring(path) +
                       (access == FileAccess::Read ? L" read" : L" none"));
     if (volumes.count(std::wstring(path)) == 0) {
@@ -114,6 +117,7 @@ FakeDriveMachine::Volume* FakeDriveMachine::VolumeOf(FileToken file, const wchar
 }
 
 std::optional<StorageDeviceNumber> FakeDriveMachine::GetDeviceNumber(FileToken file) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"GetDeviceNumber");
     const Volume* volume = VolumeOf(file, L"GetDeviceNumber");
     if (volume == nullptr || !volume->deviceNumber) {
@@ -123,12 +127,14 @@ std::optional<StorageDeviceNumber> FakeDriveMachine::GetDeviceNumber(FileToken f
 }
 
 bool FakeDriveMachine::LockVolume(FileToken file) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"LockVolume");
     const Volume* volume = VolumeOf(file, L"LockVolume");
     return volume != nullptr && !volume->inUse;
 }
 
 bool FakeDriveMachine::UnlockVolume(FileToken file) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"UnlockVolume");
     Volume* volume = VolumeOf(file, L"UnlockVolume");
     if (volume == nullptr) {
@@ -142,6 +148,7 @@ bool FakeDriveMachine::UnlockVolume(FileToken file) {
 }
 
 void FakeDriveMachine::CloseFile(FileToken file) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"CloseFile");
     const auto token = static_cast<std::uintptr_t>(file);
     if (!ledger.Close(token)) {
@@ -151,6 +158,7 @@ void FakeDriveMachine::CloseFile(FileToken file) {
 }
 
 std::optional<DeviceInfoSet> FakeDriveMachine::GetPresentInterfaces(const Guid& interfaceClass) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"GetPresentInterfaces");
     if (setCreationFails) {
         return std::nullopt;
@@ -167,6 +175,7 @@ std::optional<DeviceInfoSet> FakeDriveMachine::GetPresentInterfaces(const Guid& 
 }
 
 void FakeDriveMachine::DestroyDeviceInfoList(DeviceInfoSet set) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"DestroyDeviceInfoList");
     const auto token = static_cast<std::uintptr_t>(set);
     if (!ledger.Close(token)) {
@@ -188,6 +197,7 @@ const std::vector<std::size_t>* FakeDriveMachine::MembersOf(DeviceInfoSet set,
 std::optional<DeviceInterface> FakeDriveMachine::EnumDeviceInterface(DeviceInfoSet set,
                                                                      const Guid& interfaceClass,
                                                                      std::uint32_t memberIndex) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"EnumDeviceInterface " + Number(memberIndex));
     const auto* members = MembersOf(set, L"EnumDeviceInterface");
     if (members == nullptr || memberIndex >= members->size()) {
@@ -216,6 +226,7 @@ const FakeDriveMachine::Interface* FakeDriveMachine::InterfaceOf(DeviceInfoSet s
 
 std::uint32_t FakeDriveMachine::DeviceInterfaceDetailSize(DeviceInfoSet set,
                                                           const DeviceInterface& member) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"DeviceInterfaceDetailSize");
     const Interface* iface = InterfaceOf(set, member, L"DeviceInterfaceDetailSize");
     if (iface == nullptr) {
@@ -229,6 +240,7 @@ std::uint32_t FakeDriveMachine::DeviceInterfaceDetailSize(DeviceInfoSet set,
 std::optional<DeviceInterfaceDetail>
 FakeDriveMachine::ReadDeviceInterfaceDetail(DeviceInfoSet set, const DeviceInterface& member,
                                             std::span<std::byte> buffer) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"ReadDeviceInterfaceDetail " + Number(buffer.size()));
     const Interface* iface = InterfaceOf(set, member, L"ReadDeviceInterfaceDetail");
     if (iface == nullptr || iface->detailFails ||
@@ -240,6 +252,7 @@ FakeDriveMachine::ReadDeviceInterfaceDetail(DeviceInfoSet set, const DeviceInter
 
 ConfigRet FakeDriveMachine::GetDevNodeStatus(std::uint32_t& status, std::uint32_t& problem,
                                              DevInst devInst) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"GetDevNodeStatus " + Number(devInst));
     const auto device = devices.find(devInst);
     if (device == devices.end()) {
@@ -256,6 +269,7 @@ ConfigRet FakeDriveMachine::GetDevNodeRegistryProperty(DevInst devInst, std::uin
                                                        std::uint32_t& dataType,
                                                        std::span<std::byte> buffer,
                                                        std::uint32_t& length) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"GetDevNodeRegistryProperty " + Number(devInst) + L" " + Number(property) +
                       L" " + Number(length));
     const auto device = devices.find(devInst);
@@ -278,6 +292,7 @@ ConfigRet FakeDriveMachine::GetDevNodeRegistryProperty(DevInst devInst, std::uin
 }
 
 ConfigRet FakeDriveMachine::GetParent(DevInst& parent, DevInst devInst) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"GetParent " + Number(devInst));
     const auto device = devices.find(devInst);
     if (device == devices.end()) {
@@ -291,6 +306,7 @@ ConfigRet FakeDriveMachine::GetParent(DevInst& parent, DevInst devInst) {
 
 ConfigRet FakeDriveMachine::RequestDeviceEject(DevInst devInst, std::uint32_t& vetoType,
                                                std::span<wchar_t> vetoName) {
+    const std::lock_guard hold(callLock);
     callLog.push_back(L"RequestDeviceEject " + Number(devInst) + L" " + Number(vetoName.size()));
     if (devices.count(devInst) == 0) {
         return Cr::InvalidDevNode;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ namespace velmora::fakes {
 // per class in enumeration order, device instances with status bits, friendly names, parents and
 // eject replies. Every open file and device-information set goes through the ledger; every call
 // is written to callLog; a close of something not open, or a use of a closed set or file, is
-// written to misuse.
+// written to misuse. Service calls may come from several threads at once.
 class FakeDriveMachine final : public StorageControl, public DeviceSetup {
 public:
     // What a path opens: a volume or a device interface.
@@ -105,6 +106,8 @@ public:
                                  std::span<wchar_t> vetoName) override;
 
 private:
+    // Every service call holds it, so the scan thread and the window's thread may share a machine.
+    std::recursive_mutex callLock;
     std::map<std::uintptr_t, std::wstring> openFiles;            // token to path
     std::map<std::uintptr_t, std::vector<std::size_t>> openSets; // token to interface indices
 

@@ -7,6 +7,7 @@
 #include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
 #include "services/win32/Win32TopLevelWindows.h"
+#include "tests/fakes/FaultingStorage.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <atomic>
@@ -28,46 +29,14 @@ using testing::WaitForWindow;
 
 constexpr const wchar_t* kTitle = L"Velmora by Tarnwick";
 
-// The machine's own storage, except that a drive-letter reading on any thread but the window's
-// (that is, by the scan thread's device pass) first runs the test's fault.
-class FaultingStorage final : public StorageControl {
-public:
-    explicit FaultingStorage(std::function<void()> fault) : fault(std::move(fault)) {}
-
-    std::atomic<DWORD> windowThread{0};
-
-    std::size_t QueryDosTargets(std::wstring_view dosName, std::span<wchar_t> buffer) override {
-        if (fault && ::GetCurrentThreadId() != windowThread) {
-            fault();
-        }
-        return real.QueryDosTargets(dosName, buffer);
-    }
-    std::uint32_t DriveTypeOf(std::wstring_view rootPath) override {
-        return real.DriveTypeOf(rootPath);
-    }
-    std::optional<FileToken> OpenFile(std::wstring_view path, FileAccess access) override {
-        return real.OpenFile(path, access);
-    }
-    std::optional<StorageDeviceNumber> GetDeviceNumber(FileToken file) override {
-        return real.GetDeviceNumber(file);
-    }
-    bool LockVolume(FileToken file) override { return real.LockVolume(file); }
-    bool UnlockVolume(FileToken file) override { return real.UnlockVolume(file); }
-    void CloseFile(FileToken file) override { real.CloseFile(file); }
-
-private:
-    std::function<void()> fault;
-    win32::Win32StorageControl real;
-};
-
 // The main window run on a window thread of its own, as the program's main thread runs it.
 class WindowRun {
 public:
     explicit WindowRun(std::function<void()> scanFault = {},
                        ScanThread::CreateThreadFunction createThread = &::CreateThread)
-        : storage(std::move(scanFault)) {
+        : storage(realStorage, std::move(scanFault)) {
         exitCode = std::async(std::launch::async, [this, createThread] {
-            storage.windowThread = ::GetCurrentThreadId();
+            storage.windowThread = std::this_thread::get_id();
             return RunMainWindow(
                 ::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
                 {loops, sleeper, storage, setup, handles, processes, windows, createThread});
@@ -93,7 +62,8 @@ public:
 private:
     LoopRegistry loops;
     win32::Win32Sleeper sleeper;
-    FaultingStorage storage;
+    win32::Win32StorageControl realStorage;
+    fakes::FaultingStorage storage;
     win32::Win32DeviceSetup setup;
     win32::Win32SystemHandles handles;
     win32::Win32ProcessList processes;
