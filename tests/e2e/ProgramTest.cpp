@@ -1,76 +1,17 @@
 // Starts the real velmora.exe and drives its window from this separate process.
+#include "tests/windows/support/Program.h"
+
 #include "res/resource.h"
-#include "services/win32/UniqueHandle.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
-#include <string>
 #include <vector>
 
 namespace velmora {
 namespace {
 
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"velmora.exe";
-}
-
-// A started copy of the program; ended by force if a test leaves it running.
-class Program {
-public:
-    Program() {
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &started)) {
-            process.Reset(started.hProcess);
-            ::CloseHandle(started.hThread);
-            id = started.dwProcessId;
-        }
-    }
-    ~Program() {
-        if (process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
-            ::TerminateProcess(process.Get(), 99);
-        }
-    }
-
-    bool Started() const { return static_cast<bool>(process); }
-
-    // The program's main window, once it is shown.
-    HWND MainWindow() const {
-        for (int i = 0; i < 1000; ++i) {
-            HWND window = nullptr;
-            while ((window = ::FindWindowExW(nullptr, window, L"#32770", L"Velmora by Tarnwick"))) {
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                if (owner == id && ::IsWindowVisible(window)) {
-                    return window;
-                }
-            }
-            ::Sleep(10);
-        }
-        return nullptr;
-    }
-
-    // The exit code once the program has ended, or STILL_ACTIVE after the timeout.
-    DWORD ExitCode(DWORD timeoutMs = 10000) const {
-        ::WaitForSingleObject(process.Get(), timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(process.Get(), &code);
-        return code;
-    }
-
-private:
-    win32::KernelHandle process;
-    DWORD id = 0;
-};
-
 TEST(Program, ShowsItsWindowWithEveryControlAndEndsWithCodeOneOnEsc) {
-    Program program;
+    testing::Program program(L"velmora.exe");
     ASSERT_TRUE(program.Started());
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
