@@ -54,6 +54,9 @@ public:
 
     bool FilterMessage(MSG& message) override;
     void ScanLoop(ScanThread& thread) override;
+    // A faulted scan is over: the watchdog must not take the stalled cycle for a hang while the
+    // report is shown.
+    void OnScanFault() override { scanActive.store(false); }
 
 private:
     // The scan cycle's passes, each holding the dialog's lock for its whole run.

@@ -20,10 +20,7 @@ constexpr SIZE_T kPageSize = 4096;
 
 // What the guarded thread needs at a fault; lives in RunReportingFaults' frame, which a fault
 // abandons but never pops.
-struct GuardedRun {
-    void (*abandon)(void*);
-    void* context;
-};
+using GuardedRun = FaultSteps;
 
 // The per-thread arming: the slot holds the GuardedRun while body runs and null otherwise. A TLS
 // slot, not thread_local, because the handlers below must not allocate.
@@ -54,6 +51,7 @@ private:
 [[noreturn]] void ReportAndAbandon(DWORD code, GuardedRun* run) {
     const auto value = TranslateFault(code);
     const std::wstring text = value ? FaultReport(*value) : GenericFaultReport();
+    run->beforeReport(run->context);
     ShowFaultReport(text.c_str());
     run->abandon(run->context);
     ::ExitThread(0);
@@ -122,19 +120,21 @@ void ShowFaultReport(const wchar_t* text) {
     ::MessageBoxW(::GetDesktopWindow(), text, kFaultReportCaption.data(), MB_OK | MB_ICONWARNING);
 }
 
-void RunReportingFaults(const std::function<void()>& body, void (*abandon)(void*), void* context) {
+void RunReportingFaults(const std::function<void()>& body, const FaultSteps& steps) {
     auto& routing = FaultRouting::Instance();
     ReserveStackForReport();
-    GuardedRun run{abandon, context};
+    GuardedRun run = steps;
     routing.Arm(&run);
     try {
         body();
         routing.Disarm();
     } catch (Exception::ExceptionProcessor2Error value) {
         routing.Disarm();
+        steps.beforeReport(steps.context);
         ShowFaultReport(FaultReport(value).c_str());
     } catch (...) {
         routing.Disarm();
+        steps.beforeReport(steps.context);
         ShowFaultReport(GenericFaultReport().c_str());
     }
 }

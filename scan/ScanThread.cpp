@@ -67,8 +67,10 @@ void ScanThread::DropHandle() {
 
 DWORD WINAPI ScanThread::ThreadMain(void* parameter) {
     auto& self = *static_cast<ScanThread*>(parameter);
-    RunReportingFaults([&self] { self.owner.ScanLoop(self); },
-                       [](void* thread) { static_cast<ScanThread*>(thread)->DropHandle(); }, &self);
+    const FaultSteps steps{
+        [](void* thread) { static_cast<ScanThread*>(thread)->owner.OnScanFault(); },
+        [](void* thread) { static_cast<ScanThread*>(thread)->DropHandle(); }, &self};
+    RunReportingFaults([&self] { self.owner.ScanLoop(self); }, steps);
     self.DropHandle();
     return 0;
 }

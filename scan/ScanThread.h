@@ -14,6 +14,8 @@ class ScanThread;
 class ScanBody {
 public:
     virtual void ScanLoop(ScanThread& thread) = 0;
+    // Called on the scan thread when a fault has left ScanLoop, before it is reported.
+    virtual void OnScanFault() = 0;
 
 protected:
     ScanBody() = default;

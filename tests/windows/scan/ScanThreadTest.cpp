@@ -14,6 +14,9 @@ class Body final : public ScanBody {
 public:
     explicit Body(std::function<void(ScanThread&)> run) : run(std::move(run)) {}
     void ScanLoop(ScanThread& thread) override { run(thread); }
+    void OnScanFault() override { ++faults; }
+
+    std::atomic<int> faults{0};
 
 private:
     std::function<void(ScanThread&)> run;
@@ -126,6 +129,37 @@ TEST(ScanThread, FailedAllocationsOfOtherThreadsStayOrdinaryWhileTheScanThreadRu
     }
     release = true;
     EXPECT_TRUE(WaitUntil([&] { return !thread.IsRunning(); }));
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+int* volatile nowhere = nullptr;
+
+TEST(ScanThread, AFaultIsAnnouncedToTheOwnerBeforeTheReportAndEndsTheThreadAfterIt) {
+    const struct {
+        const char* name;
+        std::function<void()> fault;
+    } faults[] = {
+        {"access violation", [] { *nowhere = 1; }},
+        {"C++ exception", [] { throw 1; }},
+    };
+    for (const auto& fault : faults) {
+        Body body([&](ScanThread&) { fault.fault(); });
+        ScanThread thread(body);
+        thread.Start();
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            return (box = ::FindWindowW(L"#32770", L"Exception")) != nullptr;
+        })) << fault.name;
+        EXPECT_EQ(body.faults, 1) << fault.name;
+        EXPECT_TRUE(thread.IsRunning()) << fault.name;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !thread.IsRunning(); })) << fault.name;
+    }
 }
 
 } // namespace
