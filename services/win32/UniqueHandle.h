@@ -56,8 +56,16 @@ struct ModuleTraits {
     static void Close(Value value) { FreeLibrary(value); }
 };
 
+// RegCreateKeyExW, RegOpenKeyExW: null when there is none.
+struct RegistryKeyTraits {
+    using Value = HKEY;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value value) { RegCloseKey(value); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using LoadedModule = UniqueHandle<ModuleTraits>;
+using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 
 } // namespace velmora::win32
