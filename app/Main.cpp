@@ -2,6 +2,7 @@
 #include "app/RunMainWindow.h"
 #include "services/win32/Win32DeviceSetup.h"
 #include "services/win32/Win32ProcessList.h"
+#include "services/win32/Win32Registry.h"
 #include "services/win32/Win32Sleeper.h"
 #include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
@@ -21,6 +22,8 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
     velmora::win32::Win32SystemHandles handles;
     velmora::win32::Win32ProcessList processes;
     velmora::win32::Win32TopLevelWindows windows;
-    return velmora::RunMainWindow(module, showCommand,
-                                  {loops, sleeper, storage, setup, handles, processes, windows});
+    velmora::win32::Win32Registry registry;
+    return velmora::RunMainWindow(
+        module, showCommand,
+        {loops, sleeper, storage, setup, handles, processes, windows, registry});
 }

@@ -7,6 +7,7 @@
 #include "handles/WindowFlush.h"
 #include "res/resource.h"
 #include "scan/ScanLoop.h"
+#include "settings/IgnoreList.h"
 
 #include <commctrl.h>
 #include <optional>
@@ -154,6 +155,7 @@ LRESULT MainDialog::OnInitDialog() {
     linkLabel.SetTarget(kHomePage);
     InsertListColumn(::GetDlgItem(window, IDC_DEVICE_LIST), L"Device Name");
     InsertListColumn(::GetDlgItem(window, IDC_APP_LIST), L"Application Name");
+    LoadIgnoreList(services.registry, services.processes, scanner.IgnoredPids());
     ::SetTimer(window, kCloseTimer, kCloseTimerPeriod, nullptr);
     ::SetTimer(window, kWatchdogTimer, kWatchdogTimerPeriod, nullptr);
     scanThread = std::make_unique<ScanThread>(*this, services.createThread);

@@ -22,6 +22,7 @@ namespace velmora {
 class LoopRegistry;
 class DeviceSetup;
 class ProcessList;
+class Registry;
 class Sleeper;
 class StorageControl;
 class SystemHandles;
@@ -36,6 +37,7 @@ struct MainDialogServices {
     SystemHandles& handles;
     ProcessList& processes;
     TopLevelWindows& windows;
+    Registry& registry;
     ScanThread::CreateThreadFunction createThread = &::CreateThread;
 };
 

@@ -134,3 +134,39 @@ TEST(SimulatedMachine, WindowFlushRestoresTheMinimisedWindowOfTheSelectedApplica
 
 } // namespace
 } // namespace velmora
+
+namespace velmora {
+namespace {
+
+constexpr const wchar_t* kIgnoreListKey = L"Software\\Quillfen\\Velmora\\DetectIgnoreProcess";
+
+TEST(SimulatedMachine, TheFirstStartCreatesTheIgnoreListAndALaterStartPassesOverItsNames) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kIgnoreListKey);
+    {
+        SimulatedRun run(kMachine);
+        ASSERT_NE(run.window, nullptr);
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kIgnoreListKey, 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(key);
+    }
+
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kIgnoreListKey, 0, nullptr, 0, KEY_WRITE,
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD size = 1;
+    const wchar_t name[] = L"notes.exe";
+    ::RegSetValueExW(key, L"Size", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), sizeof size);
+    ::RegSetValueExW(key, L"FileName1", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                     sizeof name);
+    ::RegCloseKey(key);
+
+    SimulatedRun run(kMachine);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_TRUE(testing::WaitForRows(run.Control(IDC_APP_LIST), {L"PhotoBox.exe"}));
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kIgnoreListKey);
+}
+
+} // namespace
+} // namespace velmora

@@ -2,6 +2,7 @@
 // from the scenario file named by VELMORA_SCENARIO. Exit code 3 when the scenario can't be read.
 #include "app/LoopRegistry.h"
 #include "app/RunMainWindow.h"
+#include "services/win32/Win32Registry.h"
 #include "services/win32/Win32Sleeper.h"
 #include "tests/fakes/FaultingStorage.h"
 #include "tests/sim/SimulatedMachine.h"
@@ -68,7 +69,8 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
 
     velmora::LoopRegistry loops;
     velmora::win32::Win32Sleeper sleeper;
-    return velmora::RunMainWindow(
-        module, showCommand,
-        {loops, sleeper, storage, machine.drives, machine.handles, machine.desktop, windows});
+    velmora::win32::Win32Registry registry;
+    return velmora::RunMainWindow(module, showCommand,
+                                  {loops, sleeper, storage, machine.drives, machine.handles,
+                                   machine.desktop, windows, registry});
 }

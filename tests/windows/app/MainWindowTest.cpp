@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "services/win32/Win32DeviceSetup.h"
 #include "services/win32/Win32ProcessList.h"
+#include "services/win32/Win32Registry.h"
 #include "services/win32/Win32Sleeper.h"
 #include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
@@ -37,9 +38,9 @@ public:
         : storage(realStorage, std::move(scanFault)) {
         exitCode = std::async(std::launch::async, [this, createThread] {
             storage.windowThread = std::this_thread::get_id();
-            return RunMainWindow(
-                ::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
-                {loops, sleeper, storage, setup, handles, processes, windows, createThread});
+            return RunMainWindow(::GetModuleHandleW(nullptr), SW_SHOWNORMAL,
+                                 {loops, sleeper, storage, setup, handles, processes, windows,
+                                  registry, createThread});
         });
     }
     ~WindowRun() {
@@ -68,6 +69,7 @@ private:
     win32::Win32SystemHandles handles;
     win32::Win32ProcessList processes;
     win32::Win32TopLevelWindows windows;
+    win32::Win32Registry registry;
     std::future<int> exitCode;
 };
 
