@@ -128,6 +128,9 @@ bool FakeHandleTable::QueryObjectName(std::uintptr_t handle, std::span<std::byte
         if (blockedHandle == key) {
             blocked = true;
             gateChanged.notify_all();
+            if (onBlocked) {
+                onBlocked();
+            }
             gateChanged.wait(hold, [&] { return released; });
         }
     }

@@ -59,6 +59,8 @@ public:
     // A name query on this handle stands still until Release.
     void BlockNameQuery(Key handle);
     void WaitUntilBlocked();
+    // Runs on the querying thread at the moment its query starts to stand still.
+    void OnBlocked(std::function<void()> hook) { onBlocked = std::move(hook); }
     void Release();
 
     // What the code under test asked.
@@ -106,6 +108,7 @@ private:
     std::condition_variable gateChanged;
     std::optional<Key> blockedHandle;
     bool blocked = false;
+    std::function<void()> onBlocked;
     bool released = false;
 };
 

@@ -1,8 +1,11 @@
 // velmora_sim.exe: the real program (window, scan thread, registry) over a simulated machine read
 // from the scenario file named by VELMORA_SCENARIO. Exit code 3 when the scenario can't be read.
+// A hanging name query sets the event Local\VelmoraSimulatedHang.<process id> when it starts to
+// stand still.
 #include "app/LoopRegistry.h"
 #include "app/RunMainWindow.h"
 #include "services/win32/Win32Registry.h"
+#include "services/win32/UniqueHandle.h"
 #include "services/win32/Win32Sleeper.h"
 #include "tests/fakes/FaultingStorage.h"
 #include "tests/sim/SimulatedMachine.h"
@@ -64,6 +67,11 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
         return kBadScenario;
     }
     velmora::sim::SimulatedMachine machine(*scenario);
+    // A test outside sees the moment a hanging query starts to stand still by this event.
+    const std::wstring hangEvent =
+        L"Local\\VelmoraSimulatedHang." + std::to_wstring(::GetCurrentProcessId());
+    velmora::win32::KernelHandle hung(::CreateEventW(nullptr, TRUE, FALSE, hangEvent.c_str()));
+    machine.handles.OnBlocked([&hung] { ::SetEvent(hung.Get()); });
     velmora::sim::SimulatedWindows windows(scenario->windows);
     velmora::fakes::FaultingStorage storage(machine.drives, FaultOf(scenario->devicePassFault));
 
