@@ -65,5 +65,27 @@ TEST(Program, ShowsItsWindowWithEveryControlAndEndsWithCodeOneOnEsc) {
     EXPECT_EQ(program.ExitCode(), 1u);
 }
 
+// Keys are posted from this separate process. Posted from another thread of the window's own
+// process, about every other Esc or Enter never reached the window's loop under Wine.
+TEST(Program, EscEnterAndTheCloseBoxEachEndItWithCodeOne) {
+    const struct {
+        const char* name;
+        WPARAM key; // 0: the close box
+    } ways[] = {{"Esc", VK_ESCAPE}, {"Enter", VK_RETURN}, {"close box", 0}};
+    for (const auto& way : ways) {
+        testing::Program program(L"velmora.exe");
+        HWND window = program.MainWindow();
+        ASSERT_NE(window, nullptr) << way.name;
+        HWND list = ::GetDlgItem(window, IDC_DEVICE_LIST);
+        ASSERT_TRUE(testing::WaitForFocus(window, list)) << way.name;
+        if (way.key != 0) {
+            testing::PostKey(list, way.key);
+        } else {
+            ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        EXPECT_EQ(program.ExitCode(), 1u) << way.name;
+    }
+}
+
 } // namespace
 } // namespace velmora
