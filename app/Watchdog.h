@@ -32,8 +32,8 @@ public:
     // neither opened nor created.
     virtual bool AppendIgnoreEntry(std::wstring_view lowerCaseName) = 0;
     // Shows the message with one OK button, owned by the main window, and returns once the user
-    // has dismissed it.
-    virtual void ShowHangMessage(std::wstring_view text, std::wstring_view caption) = 0;
+    // has dismissed it. Both texts are null-terminated.
+    virtual void ShowHangMessage(const std::wstring& text, const wchar_t* caption) = 0;
     // The running executable's full path, or empty when it cannot be had whole.
     virtual std::wstring RunningExecutablePath() = 0;
     // Ends the scan thread wherever it stands. The thread may hold locks when it is ended: nothing
@@ -56,7 +56,7 @@ enum class WatchdogDecision {
     Recover, // the counter stood still inside a handle query: the recovery has run
 };
 
-inline constexpr std::wstring_view kHangCaption = L"Velmora";
+inline constexpr wchar_t kHangCaption[] = L"Velmora";
 
 // The message that blames a process for a hung scan.
 std::wstring HangMessage(std::wstring_view lowerCaseName);

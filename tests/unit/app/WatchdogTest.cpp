@@ -28,8 +28,8 @@ public:
         log.push_back(L"append " + std::wstring(name));
         return keyOpens;
     }
-    void ShowHangMessage(std::wstring_view text, std::wstring_view caption) override {
-        log.push_back(L"message " + std::wstring(text) + L" | " + std::wstring(caption));
+    void ShowHangMessage(const std::wstring& text, const wchar_t* caption) override {
+        log.push_back(L"message " + text + L" | " + caption);
         if (whileMessageShown) {
             whileMessageShown();
         }
