@@ -15,6 +15,21 @@ bool Contains(const std::vector<std::uint32_t>& pids, std::uint32_t pid) {
     return std::find(pids.begin(), pids.end(), pid) != pids.end();
 }
 
+// Raises the handle-query flag for one query and lowers it however the query ends, a fault that
+// unwinds through it included, so a scan that has left the query never looks as if it stood in it.
+class HandleQueryMark {
+public:
+    explicit HandleQueryMark(std::atomic<bool>& flag) : flag(flag) {
+        flag.store(true, std::memory_order_release);
+    }
+    ~HandleQueryMark() { flag.store(false, std::memory_order_release); }
+    HandleQueryMark(const HandleQueryMark&) = delete;
+    HandleQueryMark& operator=(const HandleQueryMark&) = delete;
+
+private:
+    std::atomic<bool>& flag;
+};
+
 } // namespace
 
 HandleScanner::HandleScanner(SystemHandles& system, std::size_t tableBufferLimit)
@@ -64,7 +79,11 @@ bool HandleScanner::ScanDevice(std::wstring_view deviceName) {
         current = pid;
         currentPid.store(pid, std::memory_order_relaxed);
 
-        const std::wstring_view name = QueryHandleName(pid, entry.handleValue, nameBuffer);
+        std::wstring_view name;
+        {
+            const HandleQueryMark mark(handleQuery);
+            name = QueryHandleName(pid, entry.handleValue, nameBuffer);
+        }
         if (!name.empty() && name.find(deviceName) != std::wstring_view::npos &&
             !Contains(matches, pid)) {
             matches.push_back(pid);

@@ -19,7 +19,9 @@ namespace velmora {
 //
 // Name queries can block for good. While ScanDevice runs, currentPid names the process whose
 // handle is being examined and progress counts every table entry taken up, so that another thread
-// can tell a standing scan from a moving one and blame the right process.
+// can tell a standing scan from a moving one and blame the right process. The handle-query flag
+// tells that thread whether the scan stands inside a query, the only step that can block: a
+// counter that stands still anywhere else (between scans, or with no drive to scan) is no hang.
 class HandleScanner {
 public:
     // Type number of file objects when the system's own cannot be learned from the table. The
@@ -51,6 +53,10 @@ public:
     std::uint32_t CurrentPid() const { return currentPid.load(std::memory_order_relaxed); }
     // Table entries taken up by every scan so far; never reset.
     std::uint64_t Progress() const { return progress.load(std::memory_order_relaxed); }
+    // Whether the scan is inside the queries about one handle (opening its process, copying the
+    // handle, its file type and its name). Read it before Progress and CurrentPid: once it is seen
+    // set, they show at least the entry of that query.
+    bool HandleQueryUnderWay() const { return handleQuery.load(std::memory_order_acquire); }
 
 private:
     using NameBuffer = std::array<std::byte, kNameBufferBytes>;
@@ -69,6 +75,7 @@ private:
     std::vector<std::uint32_t> matches;
     std::atomic<std::uint32_t> currentPid{0};
     std::atomic<std::uint64_t> progress{0};
+    std::atomic<bool> handleQuery{false};
 };
 
 } // namespace velmora

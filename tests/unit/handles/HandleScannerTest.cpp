@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <new>
 #include <random>
 #include <thread>
 
@@ -219,19 +220,42 @@ TEST_F(HandleScannerTest, AStandingNameQueryShowsItsProcessAndProgressWhileTheOl
     ASSERT_TRUE(scanner.ScanDevice(kDevice));
     const PublishedPids::Snapshot before = scanner.FoundPids().Load();
 
+    EXPECT_FALSE(scanner.HandleQueryUnderWay());
+
     table.AddFile(300, kOnDevice).AddFile(400, kOnDevice);
     table.BlockNameQuery({300, 4});
     std::thread scan([&] { EXPECT_TRUE(scanner.ScanDevice(kDevice)); });
     table.WaitUntilBlocked();
 
+    EXPECT_TRUE(scanner.HandleQueryUnderWay());
     EXPECT_EQ(scanner.CurrentPid(), 300u);
     EXPECT_EQ(scanner.Progress(), 3u + 4u);
     EXPECT_EQ(scanner.FoundPids().Load(), before);
 
     table.Release();
     scan.join();
+    EXPECT_FALSE(scanner.HandleQueryUnderWay());
     EXPECT_EQ(Found(scanner), (Pids{100, 200, 300, 400}));
     EXPECT_EQ(*before, (Pids{100, 200}));
+}
+
+TEST_F(HandleScannerTest, TheHandleQueryFlagIsRaisedOnlyInsideAQueryAndLoweredByAFaultLeavingIt) {
+    table.AddOther(100, FakeHandleTable::kEventType)
+        .AddFile(100, kOnDevice)
+        .AddFile(200, kOnDevice);
+    HandleScanner scanner(table);
+    std::vector<bool> seenInQueries;
+    table.SetRawNameWriter([&](std::span<std::byte>) {
+        seenInQueries.push_back(scanner.HandleQueryUnderWay());
+        if (seenInQueries.size() == 2) {
+            throw std::bad_alloc();
+        }
+    });
+
+    EXPECT_THROW(scanner.ScanDevice(kDevice), std::bad_alloc);
+    EXPECT_EQ(seenInQueries, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(scanner.HandleQueryUnderWay());
+    EXPECT_EQ(scanner.Progress(), 3u);
 }
 
 TEST(ObjectNameIn, ReadsUpToTheFirstNullInsideTheBufferAndTrustsNoPointerOrLength) {
