@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 #include <optional>
+#include <shellapi.h>
 
 namespace velmora {
 namespace {
@@ -31,7 +32,7 @@ MainDialog::MainDialog(const MainDialogServices& services)
       scanner(services.handles),
       cycle(driveTable, locator, services.setup, scanner, services.processes),
       deviceList(window, IDC_DEVICE_LIST), appList(window, IDC_APP_LIST),
-      linkLabel(kLinkColour, kVisitedColour) {
+      linkLabel(kLinkColour, kVisitedColour), watchdog(*this, services.processes) {
     driveTable.Rebuild();
 }
 
@@ -218,8 +219,41 @@ void MainDialog::OnCloseTimer() {
     }
 }
 
-// The watchdog gains its work with the hang recovery.
-void MainDialog::OnWatchdogTimer() {}
+void MainDialog::OnWatchdogTimer() {
+    watchdog.Tick(ReadScan(scanActive, scanner));
+}
+
+void MainDialog::KillWatchdogTimer() {
+    ::KillTimer(window, kWatchdogTimer);
+}
+
+bool MainDialog::AppendIgnoreEntry(std::wstring_view lowerCaseName) {
+    return velmora::AppendIgnoreEntry(services.registry, lowerCaseName);
+}
+
+void MainDialog::ShowHangMessage(const std::wstring& text, const wchar_t* caption) {
+    ::MessageBoxW(window, text.c_str(), caption, MB_OK);
+}
+
+std::wstring MainDialog::RunningExecutablePath() {
+    constexpr DWORD kCapacity = 1024;
+    wchar_t path[kCapacity + 1] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, kCapacity + 1);
+    if (length == 0 || length > kCapacity) {
+        return {};
+    }
+    return std::wstring(path, length);
+}
+
+void MainDialog::TerminateScan() {
+    if (scanThread) {
+        scanThread->Terminate([this] { return scanner.HandleQueryUnderWay(); });
+    }
+}
+
+void MainDialog::Launch(const std::wstring& path) {
+    ::ShellExecuteW(::GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
 
 std::optional<std::uint32_t> MainDialog::ReadSelectedDriveLetter() {
     ::SetDlgItemTextW(window, IDC_STATUS_TEXT, L"");

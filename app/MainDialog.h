@@ -2,6 +2,7 @@
 
 #include "app/LinkLabel.h"
 #include "app/MessageLoop.h"
+#include "app/Watchdog.h"
 #include "device/DeviceLocator.h"
 #include "device/DriveLetterTable.h"
 #include "handles/HandleScanner.h"
@@ -43,7 +44,10 @@ struct MainDialogServices {
 
 // The program's only window, a modeless dialog, and the owner of everything the scan thread
 // works on. Members are destroyed in reverse order: the scan thread first, the lock last.
-class MainDialog final : public MessageFilter, public ScanBody, private ScanPasses {
+class MainDialog final : public MessageFilter,
+                         public ScanBody,
+                         private ScanPasses,
+                         private WatchdogActions {
 public:
     explicit MainDialog(const MainDialogServices& services);
     ~MainDialog();
@@ -64,6 +68,14 @@ private:
     // The scan cycle's passes, each holding the dialog's lock for its whole run.
     void RefreshDeviceList() override;
     void RefreshApplicationList() override;
+
+    // What the watchdog's recovery does, on the window's thread.
+    void KillWatchdogTimer() override;
+    bool AppendIgnoreEntry(std::wstring_view lowerCaseName) override;
+    void ShowHangMessage(const std::wstring& text, const wchar_t* caption) override;
+    std::wstring RunningExecutablePath() override;
+    void TerminateScan() override;
+    void Launch(const std::wstring& path) override;
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // The message map; false sends the message on to the default dialog processing.
@@ -97,6 +109,7 @@ private:
     win32::Win32ListControl appList;
     LinkLabel linkLabel;
     std::atomic<bool> scanActive{false};
+    Watchdog watchdog;
     std::unique_ptr<ScanThread> scanThread;
 };
 

@@ -1,6 +1,8 @@
 #include "scan/ScanThread.h"
 
 #include "scan/FaultGuard.h"
+#include "scan/ThreadTermination.h"
+#include "services/win32/UniqueHandle.h"
 
 namespace velmora {
 namespace {
@@ -48,13 +50,29 @@ void ScanThread::RequestStop() {
     Wake();
 }
 
-void ScanThread::Terminate() {
-    win32::CriticalSectionGuard guard(threadLock);
-    if (threadHandle != nullptr) {
-        ::TerminateThread(threadHandle, 0);
-        ::CloseHandle(threadHandle);
-        threadHandle = nullptr;
+void ScanThread::Terminate(const std::function<bool()>& atSafePoint) {
+    win32::KernelHandle own;
+    {
+        win32::CriticalSectionGuard guard(threadLock);
+        if (threadHandle == nullptr) {
+            return;
+        }
+        // Waiting for a safe point must not hold the lock that the thread takes in its last step,
+        // so that wait works on a handle of its own.
+        HANDLE copy = nullptr;
+        if (!atSafePoint ||
+            !::DuplicateHandle(::GetCurrentProcess(), threadHandle, ::GetCurrentProcess(), &copy, 0,
+                               FALSE, DUPLICATE_SAME_ACCESS)) {
+            ::TerminateThread(threadHandle, 0);
+            ::CloseHandle(threadHandle);
+            threadHandle = nullptr;
+            return;
+        }
+        own.Reset(copy);
     }
+    TerminateAtSafePoint(own.Get(), atSafePoint, kScanTerminationPatienceMilliseconds);
+    ::WaitForSingleObject(own.Get(), INFINITE);
+    DropHandle();
 }
 
 void ScanThread::DropHandle() {

@@ -3,6 +3,7 @@
 #include "services/win32/CriticalSection.h"
 
 #include <atomic>
+#include <functional>
 #include <windows.h>
 
 namespace velmora {
@@ -45,8 +46,10 @@ public:
     // Ends the thread's current or next alertable sleep.
     void Wake();
     void RequestStop();
-    // Ends the thread wherever it stands, also inside a blocked call or holding a lock.
-    void Terminate();
+    // Ends the thread wherever it stands, also inside a blocked call or holding a lock. Given a
+    // safe point (a stretch where the thread holds no lock of the process), the thread is ended
+    // there when it reaches one soon, and wherever it stands otherwise.
+    void Terminate(const std::function<bool()>& atSafePoint = {});
 
     const std::atomic<bool>& StopRequested() const { return stopRequested; }
 

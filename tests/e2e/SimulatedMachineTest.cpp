@@ -1,11 +1,11 @@
 // The real program over a simulated machine, driven from this separate process.
 #include "res/resource.h"
+#include "tests/e2e/HangRun.h"
 #include "tests/windows/support/Program.h"
 #include "tests/windows/support/RemoteList.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -27,23 +27,12 @@ file 303 F \archive\2026.zip
 window 300 minimised "todo.txt - Notes"
 )";
 
-// Writes a scenario file into the temporary folder and gives its path.
-std::wstring WriteScenario(const std::string& text) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"velmora-e2e-" +
-                              std::to_wstring(::GetCurrentProcessId()) + L".scenario";
-    std::ofstream(path.c_str(), std::ios::binary) << text;
-    return path;
-}
-
 // A simulated machine's program, started and shown.
 class SimulatedRun {
 public:
-    explicit SimulatedRun(const std::string& scenario)
-        : path(WriteScenario(scenario)), program(L"velmora_sim.exe", path),
-          started(::GetTickCount64()), window(program.MainWindow()) {}
-    ~SimulatedRun() { ::DeleteFileW(path.c_str()); }
+    explicit SimulatedRun(const std::string& text)
+        : scenario(text), program(L"velmora_sim.exe", scenario.Path()), started(::GetTickCount64()),
+          window(program.MainWindow()) {}
 
     HWND Control(int id) const { return ::GetDlgItem(window, id); }
     // Clicks a button and gives the status line once the command has run.
@@ -52,7 +41,7 @@ public:
         return testing::WindowText(Control(IDC_STATUS_TEXT));
     }
 
-    std::wstring path;
+    testing::ScenarioFile scenario;
     testing::Program program;
     ULONGLONG started;
     HWND window;
@@ -138,7 +127,7 @@ TEST(SimulatedMachine, WindowFlushRestoresTheMinimisedWindowOfTheSelectedApplica
 namespace velmora {
 namespace {
 
-constexpr const wchar_t* kIgnoreListKey = L"Software\\Quillfen\\Velmora\\DetectIgnoreProcess";
+using testing::kIgnoreListKey;
 
 TEST(SimulatedMachine, TheFirstStartCreatesTheIgnoreListAndALaterStartPassesOverItsNames) {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kIgnoreListKey);
@@ -151,16 +140,7 @@ TEST(SimulatedMachine, TheFirstStartCreatesTheIgnoreListAndALaterStartPassesOver
         ::RegCloseKey(key);
     }
 
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kIgnoreListKey, 0, nullptr, 0, KEY_WRITE,
-                                nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const DWORD size = 1;
-    const wchar_t name[] = L"notes.exe";
-    ::RegSetValueExW(key, L"Size", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), sizeof size);
-    ::RegSetValueExW(key, L"FileName1", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
-                     sizeof name);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(testing::PlantIgnoreList({L"notes.exe"}));
 
     SimulatedRun run(kMachine);
     ASSERT_NE(run.window, nullptr);

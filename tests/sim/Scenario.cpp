@@ -89,6 +89,11 @@ public:
             Scenario::Drive* drive = Find(words[1]);
             return drive != nullptr && (drive->inUse = true);
         }
+        if (verb == L"pause" && words.size() == 3 && words[1] == L"device-pass") {
+            const auto pause = Number(words[2]);
+            scenario.devicePassPauseMs = pause.value_or(0);
+            return pause.has_value();
+        }
         if (verb == L"fault" && words.size() == 3 && words[1] == L"device-pass") {
             if (words[2] == L"access-violation") {
                 scenario.devicePassFault = Scenario::Fault::AccessViolation;

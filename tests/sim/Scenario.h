@@ -20,6 +20,7 @@ namespace velmora::sim {
 //   eject E fail 23
 //   flush E in-use
 //   fault device-pass access-violation|divide-by-zero
+//   pause device-pass 1500                        (each device pass takes that many ms longer)
 struct Scenario {
     struct EjectReply {
         std::uint32_t result = 0;
@@ -58,6 +59,7 @@ struct Scenario {
     std::vector<File> files;
     std::vector<Window> windows;
     Fault devicePassFault = Fault::None;
+    std::uint32_t devicePassPauseMs = 0;
 
     // The NT device name the drive's volume gets: one volume number per drive, in file order.
     std::wstring VolumeOf(wchar_t letter) const;

@@ -4,10 +4,10 @@
 // stand still.
 #include "app/LoopRegistry.h"
 #include "app/RunMainWindow.h"
-#include "services/win32/Win32Registry.h"
 #include "services/win32/UniqueHandle.h"
+#include "services/win32/Win32Registry.h"
 #include "services/win32/Win32Sleeper.h"
-#include "tests/fakes/FaultingStorage.h"
+#include "tests/fakes/InterferingStorage.h"
 #include "tests/sim/SimulatedMachine.h"
 #include "tests/sim/SimulatedWindows.h"
 
@@ -42,8 +42,12 @@ std::optional<std::wstring> ReadScenarioText() {
 volatile int zero = 0;
 int* volatile nowhere = nullptr;
 
-std::function<void()> FaultOf(velmora::sim::Scenario::Fault fault) {
-    switch (fault) {
+// What the scenario does to each device pass: a fault, a pause, or nothing.
+std::function<void()> InterferenceOf(const velmora::sim::Scenario& scenario) {
+    if (scenario.devicePassPauseMs != 0) {
+        return [pause = scenario.devicePassPauseMs] { ::Sleep(pause); };
+    }
+    switch (scenario.devicePassFault) {
     case velmora::sim::Scenario::Fault::AccessViolation:
         return [] { *nowhere = 1; };
     case velmora::sim::Scenario::Fault::DivideByZero:
@@ -73,7 +77,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
     velmora::win32::KernelHandle hung(::CreateEventW(nullptr, TRUE, FALSE, hangEvent.c_str()));
     machine.handles.OnBlocked([&hung] { ::SetEvent(hung.Get()); });
     velmora::sim::SimulatedWindows windows(scenario->windows);
-    velmora::fakes::FaultingStorage storage(machine.drives, FaultOf(scenario->devicePassFault));
+    velmora::fakes::InterferingStorage storage(machine.drives, InterferenceOf(*scenario));
 
     velmora::LoopRegistry loops;
     velmora::win32::Win32Sleeper sleeper;

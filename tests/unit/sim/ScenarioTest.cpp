@@ -24,6 +24,7 @@ eject E veto 6 "notes.exe"
 eject E fail 23
 flush F in-use
 fault device-pass divide-by-zero
+pause device-pass 1500
 )";
 
 TEST(Scenario, ReadsEveryKindOfStatement) {
@@ -47,6 +48,7 @@ TEST(Scenario, ReadsEveryKindOfStatement) {
     EXPECT_TRUE(scenario->windows[0].minimised);
     EXPECT_EQ(scenario->windows[0].title, L"Notes - todo.txt");
     EXPECT_EQ(scenario->devicePassFault, Scenario::Fault::DivideByZero);
+    EXPECT_EQ(scenario->devicePassPauseMs, 1500u);
     EXPECT_EQ(scenario->VolumeOf(L'F'), L"\\Device\\HarddiskVolume11");
     EXPECT_EQ(scenario->VolumeOf(L'Q'), L"");
 }

@@ -8,7 +8,7 @@
 #include "services/win32/Win32StorageControl.h"
 #include "services/win32/Win32SystemHandles.h"
 #include "services/win32/Win32TopLevelWindows.h"
-#include "tests/fakes/FaultingStorage.h"
+#include "tests/fakes/InterferingStorage.h"
 #include "tests/windows/support/WindowDriver.h"
 
 #include <atomic>
@@ -64,7 +64,7 @@ private:
     LoopRegistry loops;
     win32::Win32Sleeper sleeper;
     win32::Win32StorageControl realStorage;
-    fakes::FaultingStorage storage;
+    fakes::InterferingStorage storage;
     win32::Win32DeviceSetup setup;
     win32::Win32SystemHandles handles;
     win32::Win32ProcessList processes;

@@ -8,19 +8,20 @@
 
 namespace velmora::fakes {
 
-// Storage that passes every call to another one, except that reading a drive letter's mapping on
-// any thread but the window's (that is, in the scan thread's device pass) first runs a fault.
-class FaultingStorage final : public StorageControl {
+// Storage that passes every call to another one, except that reading the mapping of drive A on any
+// thread but the window's (that is, at the start of each of the scan thread's device passes) first
+// runs an interference: a fault, or a pause that makes the pass slow.
+class InterferingStorage final : public StorageControl {
 public:
-    FaultingStorage(StorageControl& inner, std::function<void()> fault)
-        : inner(inner), fault(std::move(fault)) {}
+    InterferingStorage(StorageControl& inner, std::function<void()> interference)
+        : inner(inner), interference(std::move(interference)) {}
 
     // The thread whose calls never fault; the constructing thread until told otherwise.
     std::atomic<std::thread::id> windowThread{std::this_thread::get_id()};
 
     std::size_t QueryDosTargets(std::wstring_view dosName, std::span<wchar_t> buffer) override {
-        if (fault && std::this_thread::get_id() != windowThread.load()) {
-            fault();
+        if (interference && dosName == L"A:" && std::this_thread::get_id() != windowThread.load()) {
+            interference();
         }
         return inner.QueryDosTargets(dosName, buffer);
     }
@@ -39,7 +40,7 @@ public:
 
 private:
     StorageControl& inner;
-    std::function<void()> fault;
+    std::function<void()> interference;
 };
 
 } // namespace velmora::fakes
