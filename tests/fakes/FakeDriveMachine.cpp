@@ -1,6 +1,7 @@
 #include "tests/fakes/FakeDriveMachine.h"
 
 #include "device/DriveName.h"
+#include "tests/fakes/NarrowText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,14 +9,6 @@
 namespace velmora::fakes {
 
 namespace {
-
-std::string Narrow(std::wstring_view text) {
-    std::string narrow;
-    for (const wchar_t c : text) {
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return narrow;
-}
 
 std::wstring Number(std::uintmax_t value) {
     return std::to_wstring(value);

@@ -9,19 +9,19 @@ SimulatedWindows::SimulatedWindows(const std::vector<Scenario::Window>& windows)
     windowClass.lpszClassName = kClassName;
     ::RegisterClassW(&windowClass);
     int offset = 0;
-    for (const Scenario::Window& spec : windows) {
-        HWND window = ::CreateWindowExW(0, kClassName, spec.title.c_str(), WS_OVERLAPPEDWINDOW,
+    for (const Scenario::Window& wanted : windows) {
+        HWND window = ::CreateWindowExW(0, kClassName, wanted.title.c_str(), WS_OVERLAPPEDWINDOW,
                                         20 + offset, 20 + offset, 320, 200, nullptr, nullptr,
                                         windowClass.hInstance, nullptr);
         offset += 30;
         if (window == nullptr) {
             continue;
         }
-        if (spec.visible) {
-            ::ShowWindow(window, spec.minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+        if (wanted.visible) {
+            ::ShowWindow(window, wanted.minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
         }
         order.push_back(window);
-        owners[reinterpret_cast<WindowId>(window)] = spec.processId;
+        owners[reinterpret_cast<WindowId>(window)] = wanted.processId;
     }
 }
 

@@ -41,6 +41,12 @@ protected:
         drives.devices[device].status = 0x300A;
         drives.devices[device].friendlyName = std::move(friendlyName);
     }
+    // Stick E, on which Notes.exe holds a file.
+    void PlugStickHeldByNotes() {
+        PlugStick(L'E', 9, L"Stick");
+        desktop.AddProcess(300, L"Notes.exe");
+        handles.AddFile(300, VolumeOf(9) + L"\\todo.txt");
+    }
     static std::wstring VolumeOf(std::uint32_t number) {
         return L"\\Device\\HarddiskVolume" + std::to_wstring(number);
     }
@@ -77,9 +83,7 @@ TEST_F(ScanCycleTest, TheFirstDrivePluggedInLaterIsSelectedAndItsApplicationsLis
 }
 
 TEST_F(ScanCycleTest, ASecondDriveRebuildsTheListUnselectedAndEmptiesTheApplicationsAtOnce) {
-    PlugStick(L'E', 9, L"Stick");
-    desktop.AddProcess(300, L"Notes.exe");
-    handles.AddFile(300, VolumeOf(9) + L"\\todo.txt");
+    PlugStickHeldByNotes();
     Cycle();
     deviceList.TakeChanges();
     appList.TakeChanges();
@@ -95,9 +99,7 @@ TEST_F(ScanCycleTest, ASecondDriveRebuildsTheListUnselectedAndEmptiesTheApplicat
 }
 
 TEST_F(ScanCycleTest, UnchangedDrivesAndApplicationsSendNothingButTheRowsAreStillRead) {
-    PlugStick(L'E', 9, L"Stick");
-    desktop.AddProcess(300, L"Notes.exe");
-    handles.AddFile(300, VolumeOf(9) + L"\\todo.txt");
+    PlugStickHeldByNotes();
     Cycle();
     deviceList.TakeChanges();
     appList.TakeChanges();
@@ -164,9 +166,7 @@ TEST_F(ScanCycleTest, ApplicationRowsFollowTheFoundProcessesOneToOne) {
 }
 
 TEST_F(ScanCycleTest, NothingSelectedEmptiesAFilledApplicationListAndLeavesAnEmptyOneAlone) {
-    PlugStick(L'E', 9, L"Stick");
-    desktop.AddProcess(300, L"Notes.exe");
-    handles.AddFile(300, VolumeOf(9) + L"\\todo.txt");
+    PlugStickHeldByNotes();
     Cycle();
     appList.TakeChanges();
 
@@ -178,9 +178,7 @@ TEST_F(ScanCycleTest, NothingSelectedEmptiesAFilledApplicationListAndLeavesAnEmp
 }
 
 TEST_F(ScanCycleTest, RowsThatCannotServeForAScanContributeNothing) {
-    PlugStick(L'E', 9, L"Stick");
-    desktop.AddProcess(300, L"Notes.exe");
-    handles.AddFile(300, VolumeOf(9) + L"\\todo.txt");
+    PlugStickHeldByNotes();
     Cycle();
     appList.TakeChanges();
 

@@ -16,6 +16,8 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 #include <winioctl.h>
+#include "tests/windows/support/PlatformReport.h"
+
 #include <gtest/gtest.h>
 // clang-format on
 
@@ -29,17 +31,8 @@
 namespace velmora::win32 {
 namespace {
 
-std::string Narrow(std::wstring_view text) {
-    std::string narrow;
-    for (const wchar_t c : text) {
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return narrow;
-}
-
-void Report(const std::string& line) {
-    std::printf("platform: %s\n", line.c_str());
-}
+using fakes::Narrow;
+using testing::Report;
 
 // The real storage adapter, with every open file in a ledger and every call reported.
 class RecordedStorage final : public StorageControl {

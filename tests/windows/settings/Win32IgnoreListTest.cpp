@@ -8,6 +8,7 @@
 #include "services/win32/Win32Registry.h"
 #include "settings/IgnoreList.h"
 #include "tests/fakes/HandleLedger.h"
+#include "tests/windows/support/PlatformReport.h"
 
 #include <array>
 #include <cstdio>
@@ -20,21 +21,12 @@
 namespace velmora::win32 {
 namespace {
 
+using fakes::Narrow;
+using testing::Report;
+
 using Names = std::vector<std::wstring>;
 
 const std::wstring kToolKey = L"HKCU\\" + std::wstring(kIgnoreListKeyPath);
-
-std::string Narrow(std::wstring_view text) {
-    std::string narrow;
-    for (const wchar_t c : text) {
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return narrow;
-}
-
-void Report(const std::string& line) {
-    std::printf("platform: %s\n", line.c_str());
-}
 
 // The real registry adapter, with every open key in a ledger and every call reported.
 class RecordedRegistry final : public Registry {
