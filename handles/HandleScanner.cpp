@@ -89,7 +89,7 @@ bool HandleScanner::ScanDevice(std::wstring_view deviceName) {
             matches.push_back(pid);
         }
     }
-    foundPids.Publish(matches);
+    foundPids = matches;
     return true;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "handles/PublishedPids.h"
 #include "services/SystemHandles.h"
 
 #include <array>
@@ -47,8 +46,8 @@ public:
     // FindProcessIds) and only read by the scans.
     std::vector<std::uint32_t>& IgnoredPids() { return ignoredPids; }
     // The result of the last successful scan: distinct ids in the order of their first matching
-    // handle. Readable from any thread at any time without waiting for a scan.
-    const PublishedPids& FoundPids() const { return foundPids; }
+    // handle. For the thread that scans; the window reads the list the scan cycle publishes.
+    const std::vector<std::uint32_t>& FoundPids() const { return foundPids; }
     // The process whose entries the scan is examining; 0 before the first.
     std::uint32_t CurrentPid() const { return currentPid.load(std::memory_order_relaxed); }
     // Table entries taken up by every scan so far; never reset.
@@ -70,8 +69,8 @@ private:
     const std::size_t tableBufferLimit;
     const std::uint16_t fileObjectType;
     std::vector<std::uint32_t> ignoredPids;
-    PublishedPids foundPids;
-    // The scan's working list, published into foundPids when the scan completes.
+    std::vector<std::uint32_t> foundPids;
+    // The scan's working list, copied into foundPids when the scan completes.
     std::vector<std::uint32_t> matches;
     std::atomic<std::uint32_t> currentPid{0};
     std::atomic<std::uint64_t> progress{0};

@@ -68,8 +68,7 @@ void ScanCycle::RefreshApplicationList(ListControl& deviceList, ListControl& app
         if (deviceName.empty() || !scanner.ScanDevice(deviceName)) {
             continue;
         }
-        const auto found = scanner.FoundPids().Load();
-        for (const std::uint32_t processId : *found) {
+        for (const std::uint32_t processId : scanner.FoundPids()) {
             rows.push_back(ProcessNameOf(processes, processId));
             pids.push_back(processId);
         }

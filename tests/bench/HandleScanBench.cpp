@@ -114,7 +114,7 @@ void ScanDeviceOverALargeTable(benchmark::State& state) {
     const double perScan =
         static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations());
     state.counters["allocations/scan"] = perScan;
-    state.counters["found"] = static_cast<double>(scanner.FoundPids().Load()->size());
+    state.counters["found"] = static_cast<double>(scanner.FoundPids().size());
     state.counters["ns/entry"] = benchmark::Counter(
         kEntries, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

@@ -26,7 +26,7 @@ class HandleScannerTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_TRUE(ledger.IsEmpty()) << ledger.Describe(); }
 
-    static Pids Found(const HandleScanner& scanner) { return *scanner.FoundPids().Load(); }
+    static Pids Found(const HandleScanner& scanner) { return scanner.FoundPids(); }
     // Process ids among the recorded handle keys, in order.
     static Pids PidsOf(const std::vector<FakeHandleTable::Key>& keys) {
         Pids pids;
@@ -218,7 +218,7 @@ TEST_F(HandleScannerTest, AStandingNameQueryShowsItsProcessAndProgressWhileTheOl
         .AddFile(200, kOnDevice);
     HandleScanner scanner(table);
     ASSERT_TRUE(scanner.ScanDevice(kDevice));
-    const PublishedPids::Snapshot before = scanner.FoundPids().Load();
+    const Pids before = scanner.FoundPids();
 
     EXPECT_FALSE(scanner.HandleQueryUnderWay());
 
@@ -230,13 +230,13 @@ TEST_F(HandleScannerTest, AStandingNameQueryShowsItsProcessAndProgressWhileTheOl
     EXPECT_TRUE(scanner.HandleQueryUnderWay());
     EXPECT_EQ(scanner.CurrentPid(), 300u);
     EXPECT_EQ(scanner.Progress(), 3u + 4u);
-    EXPECT_EQ(scanner.FoundPids().Load(), before);
+    EXPECT_EQ(Found(scanner), before);
 
     table.Release();
     scan.join();
     EXPECT_FALSE(scanner.HandleQueryUnderWay());
     EXPECT_EQ(Found(scanner), (Pids{100, 200, 300, 400}));
-    EXPECT_EQ(*before, (Pids{100, 200}));
+    EXPECT_EQ(before, (Pids{100, 200}));
 }
 
 TEST_F(HandleScannerTest, TheHandleQueryFlagIsRaisedOnlyInsideAQueryAndLoweredByAFaultLeavingIt) {

@@ -97,7 +97,7 @@ TEST(SimulatedMachine, ResolvesTheDrivesAndFindsTheFilesTheScenarioGives) {
     machine.handles.Release();
     HandleScanner scanner(machine.handles);
     ASSERT_TRUE(scanner.ScanDevice(L"\\Device\\HarddiskVolume10"));
-    EXPECT_EQ(*scanner.FoundPids().Load(), (std::vector<std::uint32_t>{300, 301}));
+    EXPECT_EQ(scanner.FoundPids(), (std::vector<std::uint32_t>{300, 301}));
     EXPECT_EQ(ProcessNameOf(machine.desktop, 300), L"notes.exe");
     EXPECT_EQ(ProcessNameOf(machine.desktop, 301), L"");
     EXPECT_TRUE(machine.drives.ledger.IsEmpty()) << machine.drives.ledger.Describe();

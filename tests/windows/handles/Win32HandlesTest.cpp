@@ -31,11 +31,11 @@ TEST(Win32HandleScanner, FindsAChildThatHoldsAFileInATemporaryFolder) {
     ASSERT_TRUE(scanner.ScanDevice(prefix));
     std::cout << "handle table entries: " << scanner.Progress() << "\n";
 
-    EXPECT_EQ(*scanner.FoundPids().Load(), std::vector<std::uint32_t>{child.ProcessId()});
+    EXPECT_EQ(scanner.FoundPids(), std::vector<std::uint32_t>{child.ProcessId()});
     EXPECT_GT(scanner.Progress(), 0u);
     // Nothing on the machine holds a file under a name nobody has.
     ASSERT_TRUE(scanner.ScanDevice(prefix + L"no-such-folder\\"));
-    EXPECT_TRUE(scanner.FoundPids().Load()->empty());
+    EXPECT_TRUE(scanner.FoundPids().empty());
 }
 
 TEST(Win32ProcessLookup, NamesAndFindsTheChildAndNothingForADeadId) {

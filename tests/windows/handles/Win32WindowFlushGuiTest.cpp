@@ -23,12 +23,14 @@ TEST(Win32WindowFlushGui, RestoresTheMinimisedWindowOfTheSelectedApplicationAndL
 
     HandleScanner scanner(system);
     ASSERT_TRUE(scanner.ScanDevice(folder.HeldFolderObjectName(system)));
-    ASSERT_EQ(*scanner.FoundPids().Load(), std::vector<std::uint32_t>{child.ProcessId()});
+    ASSERT_EQ(scanner.FoundPids(), std::vector<std::uint32_t>{child.ProcessId()});
+    PublishedPids listed;
+    listed.Publish(scanner.FoundPids());
     Win32TopLevelWindows windows;
 
-    WindowFlush(1, scanner.FoundPids(), windows);
+    WindowFlush(1, listed, windows);
     EXPECT_TRUE(IsIconic(minimised)) << "a row past the end acts on nothing";
-    WindowFlush(0, scanner.FoundPids(), windows);
+    WindowFlush(0, listed, windows);
     // The restore runs on the child's own thread.
     for (int wait = 0; wait < 100 && IsIconic(minimised); ++wait) {
         Sleep(20);
