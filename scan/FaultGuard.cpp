@@ -18,12 +18,9 @@ namespace {
 constexpr ULONG kStackGuarantee = 128 * 1024;
 constexpr SIZE_T kPageSize = 4096;
 
-// What the guarded thread needs at a fault; lives in RunReportingFaults' frame, which a fault
-// abandons but never pops.
-using GuardedRun = FaultSteps;
-
-// The per-thread arming: the slot holds the GuardedRun while body runs and null otherwise. A TLS
-// slot, not thread_local, because the handlers below must not allocate.
+// The per-thread arming: while body runs the slot holds its fault steps, which live in
+// RunReportingFaults' frame (a fault abandons that frame but never pops it), and null otherwise. A
+// TLS slot, not thread_local, because the handlers below must not allocate.
 class FaultRouting {
 public:
     static FaultRouting& Instance() {
@@ -31,8 +28,8 @@ public:
         return routing;
     }
 
-    GuardedRun* Armed() const { return static_cast<GuardedRun*>(::TlsGetValue(slot)); }
-    void Arm(GuardedRun* run) const { ::TlsSetValue(slot, run); }
+    FaultSteps* Armed() const { return static_cast<FaultSteps*>(::TlsGetValue(slot)); }
+    void Arm(FaultSteps* run) const { ::TlsSetValue(slot, run); }
     void Disarm() const { ::TlsSetValue(slot, nullptr); }
 
 private:
@@ -48,7 +45,7 @@ private:
     std::new_handler previousNewHandler = nullptr;
 };
 
-[[noreturn]] void ReportAndAbandon(DWORD code, GuardedRun* run) {
+[[noreturn]] void ReportAndAbandon(DWORD code, FaultSteps* run) {
     const auto value = TranslateFault(code);
     const std::wstring text = value ? FaultReport(*value) : GenericFaultReport();
     run->beforeReport(run->context);
@@ -71,7 +68,7 @@ void FaultRouting::OnAllocationFailure() {
 
 LONG CALLBACK FaultRouting::TranslateFaultHandler(EXCEPTION_POINTERS* pointers) {
     auto& routing = Instance();
-    GuardedRun* run = routing.Armed();
+    FaultSteps* run = routing.Armed();
     const DWORD code = pointers->ExceptionRecord->ExceptionCode;
     if (run == nullptr || !IsReportableFault(code)) {
         return EXCEPTION_CONTINUE_SEARCH;
@@ -123,7 +120,7 @@ void ShowFaultReport(const wchar_t* text) {
 void RunReportingFaults(const std::function<void()>& body, const FaultSteps& steps) {
     auto& routing = FaultRouting::Instance();
     ReserveStackForReport();
-    GuardedRun run = steps;
+    FaultSteps run = steps;
     routing.Arm(&run);
     try {
         body();

@@ -60,14 +60,7 @@ TEST_F(HangRecovery, ACloseRequestDuringAHungScanStillEndsInRecoveryAndRestart) 
     Program program(L"velmora_sim.exe", scenario.Path());
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
-    const std::wstring eventName = L"Local\\VelmoraSimulatedHang." + std::to_wstring(program.Id());
-    HANDLE hung = nullptr;
-    for (int i = 0; i < 500 && !(hung = ::OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str())); ++i) {
-        ::Sleep(10);
-    }
-    ASSERT_NE(hung, nullptr);
-    ASSERT_EQ(::WaitForSingleObject(hung, 15000), WAIT_OBJECT_0);
-    ::CloseHandle(hung);
+    ASSERT_TRUE(WaitForHungQuery(program));
     ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
 
     const HangOutcome outcome = FollowHang(program);

@@ -11,15 +11,8 @@ namespace {
 constexpr DWORD kWaitMs = 15000;
 
 HWND WindowOfProcess(const wchar_t* className, const wchar_t* title, DWORD processId) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, className, title))) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FindTopLevelWindow(className, title,
+                              [processId](HWND, DWORD owner) { return owner == processId; });
 }
 
 } // namespace
@@ -79,8 +72,7 @@ ScenarioFile::~ScenarioFile() {
     ::DeleteFileW(path.c_str());
 }
 
-HangOutcome FollowHang(const Program& program) {
-    HangOutcome outcome;
+bool WaitForHungQuery(const Program& program) {
     const std::wstring eventName = L"Local\\VelmoraSimulatedHang." + std::to_wstring(program.Id());
     win32::KernelHandle hung;
     for (int i = 0; i < 500 && !hung; ++i) {
@@ -89,10 +81,15 @@ HangOutcome FollowHang(const Program& program) {
             ::Sleep(10);
         }
     }
-    if (!hung || ::WaitForSingleObject(hung.Get(), kWaitMs) != WAIT_OBJECT_0) {
+    return hung && ::WaitForSingleObject(hung.Get(), kWaitMs) == WAIT_OBJECT_0;
+}
+
+HangOutcome FollowHang(const Program& program) {
+    HangOutcome outcome;
+    outcome.queryHung = WaitForHungQuery(program);
+    if (!outcome.queryHung) {
         return outcome;
     }
-    outcome.queryHung = true;
     const ULONGLONG stood = ::GetTickCount64();
 
     HWND box = nullptr;
@@ -119,15 +116,10 @@ HangOutcome FollowHang(const Program& program) {
 }
 
 HWND OtherInstanceWindow(DWORD excludedProcessId) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, L"#32770", L"Velmora by Tarnwick"))) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != excludedProcessId && ::IsWindowVisible(window)) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FindTopLevelWindow(L"#32770", L"Velmora by Tarnwick",
+                              [excludedProcessId](HWND window, DWORD owner) {
+                                  return owner != excludedProcessId && ::IsWindowVisible(window);
+                              });
 }
 
 DWORD EndInstance(DWORD processId) {

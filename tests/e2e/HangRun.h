@@ -43,6 +43,9 @@ struct HangOutcome {
     DWORD newInstance = 0; // process id of the restarted program, 0 when none showed
 };
 
+// Waits until the simulated program's hanging name query stands still (the event stays set).
+bool WaitForHungQuery(const Program& program);
+
 // Waits, for the started simulated program, until its name query hangs and the hang message
 // shows, dismisses the message, and sees the old instance end and a new one's window. The new
 // instance is left running: EndInstance ends it.

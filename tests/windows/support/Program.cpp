@@ -1,5 +1,7 @@
 #include "tests/windows/support/Program.h"
 
+#include "tests/windows/support/WindowDriver.h"
+
 namespace velmora::testing {
 
 std::wstring ProgramFolder() {
@@ -34,13 +36,11 @@ Program::~Program() {
 HWND Program::MainWindow(DWORD timeoutMs) const {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     do {
-        HWND window = nullptr;
-        while ((window = ::FindWindowExW(nullptr, window, L"#32770", L"Velmora by Tarnwick"))) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == id && ::IsWindowVisible(window)) {
-                return window;
-            }
+        if (HWND window = FindTopLevelWindow(L"#32770", L"Velmora by Tarnwick",
+                                             [this](HWND candidate, DWORD owner) {
+                                                 return owner == id && ::IsWindowVisible(candidate);
+                                             })) {
+            return window;
         }
         ::Sleep(10);
     } while (::GetTickCount64() < deadline);

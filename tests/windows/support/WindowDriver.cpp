@@ -15,6 +15,19 @@ HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeout
     }
 }
 
+HWND FindTopLevelWindow(const wchar_t* className, const wchar_t* title,
+                        const std::function<bool(HWND window, DWORD ownerProcessId)>& accept) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, className, title))) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (accept(window, owner)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     while (::IsWindow(window)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <windows.h>
 
@@ -7,6 +8,10 @@ namespace velmora::testing {
 
 // Polls until a top-level window of the class and title exists, up to the timeout; null if none.
 HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs = 10000);
+// The first top-level window of the class and title that accept takes, given the window and the
+// id of the process that owns it; null when none does.
+HWND FindTopLevelWindow(const wchar_t* className, const wchar_t* title,
+                        const std::function<bool(HWND window, DWORD ownerProcessId)>& accept);
 // Polls until the window no longer exists; false on timeout.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000);
 std::wstring WindowText(HWND window);
